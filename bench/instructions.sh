@@ -1,0 +1,55 @@
+#!/usr/bin/env bash
+# Counts the user-space instructions of one run of relayswitch, with callgrind.
+# A script may switch relays thousands of times: a run should cost what a
+# minimal static C program costs. Targets: at most 45000 for the two runs of
+# relayswitch. Runs get cron's small environment, since the C library's start-up
+# work grows with the environment; a minimal static C program that prints the
+# same usage text is counted beside them for comparison.
+#
+#   bench/instructions.sh [build-dir]     (default: build)
+set -euo pipefail
+build=${1:-build}
+here=$(cd "$(dirname "$0")" && pwd)
+[ -x "$build/relayswitch" ] || { echo "build $build first" >&2; exit 2; }
+command -v valgrind >/dev/null || { echo "valgrind is not installed" >&2; exit 2; }
+tmp=$(mktemp -d)
+chmod 755 "$tmp"
+trap 'rm -rf "$tmp"' EXIT
+cp "$build/relayswitch" "$build/relayswitch-sim" "$tmp/"
+mkdir -m 777 "$tmp/out"
+
+# The baseline: the usage text printed line by line, flushed, by plain C.
+{
+	echo '#include <stdio.h>'
+	echo 'int main(void) {'
+	sed 's/\\/\\\\/g; s/\t/\\t/g; s/.*/\tputs("&"); fflush(stdout);/' "$here/../tests/usage.golden"
+	echo '	return 1; }'
+} >"$tmp/baseline.c"
+cc -O2 -static -o "$tmp/baseline" -x c "$tmp/baseline.c"
+
+cron=(env -i PATH=/usr/bin:/bin HOME=/root SHELL=/bin/sh LOGNAME=root
+	RELAYSWITCH_SIM_STATE="$tmp/out/state")
+n=0
+count() {	# label, target (or -), program, arguments...
+	local label=$1 target=$2 prog=$3; shift 3
+	n=$((n + 1))
+	"${pre[@]}" "${cron[@]}" valgrind --tool=callgrind --callgrind-out-file="$tmp/out/cg.$n" \
+		"$tmp/$prog" "$@" >/dev/null 2>"$tmp/out/err.$n" || true
+	local ir
+	ir=$(sed -n 's/.*Collected : \([0-9]*\).*/\1/p' "$tmp/out/err.$n")
+	[ -n "$ir" ] || { cat "$tmp/out/err.$n" >&2; exit 1; }
+	if [ "$target" = - ]; then
+		printf '%-46s %9s\n' "$label" "$ir"
+	else
+		printf '%-46s %9s  target %s: %s\n' "$label" "$ir" "$target" \
+			"$([ "$ir" -le "$target" ] && echo ok || echo OVER)"
+	fi
+}
+
+pre=()
+count "baseline: static C printing the usage text" - baseline
+count "relayswitch (usage text)" 45000 relayswitch
+pre=(setpriv --reuid=65534 --regid=65534 --clear-groups)
+count "relayswitch -1 on (unprivileged: refused)" 45000 relayswitch -1 on
+pre=()
+count "relayswitch-sim -a on -o" - relayswitch-sim -a on -o

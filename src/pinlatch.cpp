@@ -1,0 +1,38 @@
+// Port access: permission, then one byte in or out. The writes end the process,
+// so a write is always the last thing a run does.
+#include "pinlatch.h"
+
+#include <cstdio>
+#include <cstdlib>
+
+#include "portio.h"
+
+// Every access asks anew for the port and the two after it; refusal ends the run.
+static void grant(int port)
+{
+	if (io_permit(port, 3) != 0) {
+		perror("ioperm");
+		exit(1);
+	}
+}
+
+int port_input(int port)
+{
+	grant(port);
+	return io_in(port) & 0xFF;
+}
+
+void pinlatch_all(int value, int port)
+{
+	grant(port);
+	io_out(value & 0xFF, port);
+	exit(0);
+}
+
+void pinlatch(int d1, int d2, int d3, int d4, int d5, int d6, int d7, int d8, int port)
+{
+	// A state is on when non-zero: a stray 2 or -1 must not switch other lines.
+	pinlatch_all((d1 != 0) | (d2 != 0) << 1 | (d3 != 0) << 2 | (d4 != 0) << 3 |
+			     (d5 != 0) << 4 | (d6 != 0) << 5 | (d7 != 0) << 6 | (d8 != 0) << 7,
+		     port);
+}

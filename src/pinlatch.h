@@ -1,0 +1,21 @@
+// Port access: the only module of relayswitch that touches the parallel port.
+//
+// A port is named by its base address: the data register at base, the status
+// register at base + 1, the control register at base + 2. Every call first asks
+// for permission for the port it is given and the two after it; a refusal
+// prints "ioperm: <reason>" on standard error and ends the process with status 1.
+#ifndef PINLATCH_H
+#define PINLATCH_H
+
+// Reads one byte from port; returns it as 0..255.
+int port_input(int port);
+
+// Writes the low eight bits of value to port and ends the process with status 0.
+[[noreturn]] void pinlatch_all(int value, int port);
+
+// Writes Data 1..Data 8 (each on when non-zero) to port and ends the process
+// with status 0.
+[[noreturn]] void pinlatch(int d1, int d2, int d3, int d4, int d5, int d6, int d7, int d8,
+			   int port);
+
+#endif

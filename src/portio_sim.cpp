@@ -1,0 +1,157 @@
+// Simulated backend, for relayswitch-sim: a PC I/O space kept in a state file,
+// so that a run reads what the run before it wrote, as a real data latch does.
+//
+// The state file is plain text, one register a line: "0x378 0x01". A new file
+// holds the data latches of the three usual ports (0x378, 0x278, 0x3bc). Every
+// port listed in the file is a latch: it reads its value and keeps what is
+// written. The status registers of the three ports read 0x7f unless the file
+// lists them; any other port reads 0xff and drops what is written.
+//
+// Settings, from the environment (the real program reads none):
+//   RELAYSWITCH_SIM_STATE   the state file (default: $HOME/.relayswitch-sim)
+//   RELAYSWITCH_SIM_LOG     append every access to this file, one a line:
+//                           "ioperm 0x378 3" ("... refused"), "inb 0x379 0x7f",
+//                           "outb 0x378 0x01"
+//   RELAYSWITCH_SIM_GRANTS  grant only this many permission requests; later ones
+//                           are refused with EPERM (0: an unprivileged user)
+#include <fcntl.h>
+#include <unistd.h>
+
+#include <cerrno>
+#include <cstdarg>
+#include <cstdio>
+#include <cstdlib>
+#include <cstring>
+
+#include "portio.h"
+
+enum { NPORTS = 0x10000, FILEMAX = 1 << 20 };
+
+static const int latches[] = { 0x378, 0x278, 0x3BC };
+
+static int is_latch(int port)
+{
+	for (int l : latches)
+		if (port == l)
+			return 1;
+	return 0;
+}
+
+static void logf(const char *fmt, ...)
+{
+	const char *path = getenv("RELAYSWITCH_SIM_LOG");
+	if (!path || !*path)
+		return;
+	char line[128];
+	va_list ap;
+	va_start(ap, fmt);
+	int n = vsnprintf(line, sizeof line, fmt, ap);
+	va_end(ap);
+	int fd = open(path, O_WRONLY | O_APPEND | O_CREAT | O_CLOEXEC, 0644);
+	if (fd < 0)
+		return;
+	if (write(fd, line, n) != n) {
+		// A short log line shows in the log itself; nothing else to do here.
+	}
+	close(fd);
+}
+
+static char statepath[4096];
+static short reg[NPORTS];	// the I/O space as last loaded: -1 where not listed
+
+[[noreturn]] static void fail(const char *what)
+{
+	fprintf(stderr, "relayswitch-sim: cannot %s %s: %s\n", what, statepath, strerror(errno));
+	exit(1);
+}
+
+// The state file, opened once for the run.
+static int statefd()
+{
+	static int fd = -1;
+	if (fd >= 0)
+		return fd;
+	const char *path = getenv("RELAYSWITCH_SIM_STATE");
+	const char *home = getenv("HOME");
+	if (path && *path)
+		snprintf(statepath, sizeof statepath, "%s", path);
+	else
+		snprintf(statepath, sizeof statepath, "%s/.relayswitch-sim", home && *home ? home : ".");
+	fd = open(statepath, O_RDWR | O_CREAT | O_CLOEXEC, 0644);
+	if (fd < 0)
+		fail("open");
+	return fd;
+}
+
+static void save()
+{
+	static char buf[NPORTS * 12];
+	size_t n = 0;
+	for (int i = 0; i < NPORTS; i++)
+		if (reg[i] >= 0)
+			n += snprintf(buf + n, sizeof buf - n, "0x%03x 0x%02x\n", i, reg[i]);
+	int fd = statefd();
+	if (pwrite(fd, buf, n, 0) != (ssize_t)n || ftruncate(fd, n) != 0)
+		fail("write");
+}
+
+// Reads the state file into reg. A new, empty file gets the three data latches.
+static void load()
+{
+	static char buf[FILEMAX + 1];
+	for (int i = 0; i < NPORTS; i++)
+		reg[i] = -1;
+	ssize_t n = pread(statefd(), buf, FILEMAX, 0);
+	if (n < 0)
+		fail("read");
+	if (n == 0) {
+		for (int l : latches)
+			reg[l] = 0;
+		save();
+		return;
+	}
+	buf[n] = '\0';
+	for (char *line = buf; line; line = strchr(line, '\n'), line = line ? line + 1 : nullptr) {
+		unsigned port, value;
+		if (sscanf(line, "%x %x", &port, &value) == 2 && port < NPORTS)
+			reg[port] = value & 0xFF;
+	}
+}
+
+int io_permit(int from, int count)
+{
+	static int asked;
+	const char *grants = getenv("RELAYSWITCH_SIM_GRANTS");
+	int err = 0;
+	if (from < 0 || count <= 0 || from + count > NPORTS)
+		err = EINVAL;
+	else if (grants && *grants && asked >= atoi(grants))
+		err = EPERM;
+	asked++;
+	logf("ioperm 0x%x %d%s\n", from, count, err ? " refused" : "");
+	if (err) {
+		errno = err;
+		return -1;
+	}
+	return 0;
+}
+
+int io_in(int port)
+{
+	load();
+	int value = reg[port];
+	if (value < 0)
+		value = is_latch(port) ? 0x00 : is_latch(port - 1) ? 0x7F : 0xFF;
+	logf("inb 0x%x 0x%02x\n", port, value);
+	return value;
+}
+
+void io_out(int value, int port)
+{
+	logf("outb 0x%x 0x%02x\n", port, value & 0xFF);
+	load();
+	if (reg[port] < 0 && !is_latch(port))
+		return;
+	reg[port] = value & 0xFF;
+	save();
+}

@@ -1,0 +1,189 @@
+// relayswitch: switch the eight data lines of a PC parallel port.
+//
+// A run reads the data register, applies the options strictly from left to
+// right to that byte, and hands it to pinlatch_all, which writes it once and
+// ends the process. Help screens and usage errors end the run with status 1.
+#include <cstdio>
+#include <cstdlib>
+#include <cstring>
+#include <unistd.h>
+
+#include "pinlatch.h"
+
+static const char banner[] = "Paralle Port Control Program version 0.4";
+static const char credit[] = "Last modified December 2026 for relayswitch";
+
+// Prints one line and flushes it, so each line leaves as soon as it is done.
+static void say(const char *line)
+{
+	puts(line);
+	fflush(stdout);
+}
+
+static void sayall(const char *const *lines, size_t n)
+{
+	for (size_t i = 0; i < n; i++)
+		say(lines[i]);
+}
+
+[[noreturn]] void userage()
+{
+	static const char *const text[] = {
+		"",
+		"",
+		banner,
+		"This Program Can Control Paralle Port Data Line From Pin 1 to pin 8. ",
+		"It Set Data Pin On (+5v) or Off",
+		"Use This Program to Contral The PARALLE PORT RELAY CONTROLLER.",
+		"Or You Can Just Use Tt For Fun!",
+		"",
+		"",
+		"Userage: paralle -pin on/off -p port",
+		"",
+		"        -h --help\t\t  this help file",
+		"        -e\t\t\t  extended help (pinout etc)",
+		"        -p port \t\t  the default port is 0x378",
+		"        -a all on/off\t\t  turn all Data Pin on or off",
+		"        -1 on/off\t\t  turn Data 1 on or off",
+		"        -2 on/off\t\t  turn Data 2 on or off",
+		"        -3 on/off\t\t  turn Data 3 on of off",
+		"        -4 on/off\t\t  turn Data 4 on or off",
+		"        -5 on/off\t\t  turn Data 5 on or off",
+		"        -6 on/off\t\t  turn Data 6 on or off",
+		"        -7 on/off\t\t  turn Data 7 on or off",
+		"        -8 on/off\t\t  turn Data 8 on or off",
+		"        -o      \t\t  output all Pins",
+		"",
+		credit,
+		"",
+	};
+	sayall(text, sizeof text / sizeof *text);
+	exit(1);
+}
+
+[[noreturn]] void exthelp()
+{
+	static const char *const text[] = {
+		"",
+		"",
+		banner,
+		"",
+		"EXTENDED HELP for relayswitch (about status etc)",
+		"",
+		"",
+		" (EXAMPLE OUTPUT) :",
+		"",
+		"11001001 11111110",
+		"|||||||| |||||||\\- Busy       (Pin 11) (inverted !)",
+		"|||||||| ||||||\\-- Acknoledge (Pin 10)",
+		"|||||||| |||||\\--- Paper Out  (Pin 12)",
+		"|||||||| ||||\\---- Select     (Pin 13)",
+		"|||||||| |||\\----- Error      (Pin 15)",
+		"|||||||| ||\\------ unused",
+		"|||||||| |\\------- unused",
+		"|||||||| \\-------- unused",
+		"||||||||",
+		"|||||||\\---------- Data 8  (Pin 9)",
+		"||||||\\----------- Data 7  (Pin 8)",
+		"|||||\\------------ Data 6  (Pin 7)",
+		"||||\\------------- Data 5  (Pin 6)",
+		"|||\\-------------- Data 4  (Pin 5)",
+		"||\\--------------- Data 3  (Pin 4)",
+		"|\\---------------- Data 2  (Pin 3)",
+		"\\----------------- Data 1  (Pin 2)",
+		"",
+		"",
+		"0 = off (0V) 1=on (5V)",
+		credit,
+		"",
+	};
+	sayall(text, sizeof text / sizeof *text);
+	exit(1);
+}
+
+// Value of one hexadecimal digit, or -1 when c is none.
+static int hexval(char c)
+{
+	if (c >= '0' && c <= '9')
+		return c & 0xF;
+	if ((c >= 'a' && c <= 'f') || (c >= 'A' && c <= 'F'))
+		return (c & 0xF) + 9;
+	return -1;
+}
+
+// Where the digits of an address start: after a leading 0x or 0X.
+static const char *hexdigits(const char *s)
+{
+	return s[0] == '0' && (s[1] == 'x' || s[1] == 'X') ? s + 2 : s;
+}
+
+// A port address: hexadecimal, optional 0x, at most four digits, reading stops
+// at the first non-digit. Text without digits gives 0.
+int axtoi(const char *s)
+{
+	const char *p = hexdigits(s);
+	int n = 0;
+	for (int k = 0; k < 4 && hexval(p[k]) >= 0; k++)
+		n = n << 4 | hexval(p[k]);
+	return n;
+}
+
+// The data lines as they are about to be written, then the live status register,
+// each lowest bit first.
+static void status_line(int data, int base)
+{
+	for (int m = 1; m < 0x100; m <<= 1)
+		putchar(data & m ? '1' : '0');
+	putchar(' ');
+	for (int m = 1; m < 0x100; m <<= 1)
+		putchar(port_input(base + 1) & m ? '1' : '0');
+	say("");
+}
+
+// "on" is 1, "off" is 0; any other word is a usage error.
+static int pinword(const char *word)
+{
+	if (strcmp(word, "on") == 0)
+		return 1;
+	if (strcmp(word, "off") == 0)
+		return 0;
+	userage();
+}
+
+int main(int argc, char *argv[])
+{
+	if (argc < 2)
+		userage();
+
+	int base = 0x378;
+	int data = port_input(base);
+
+	int c;
+	while ((c = getopt(argc, argv, "a:I1:I2:I3:I4:I5:I6:I7:I8:Ip:Ihoe")) != -1) {
+		if (c >= '1' && c <= '8') {
+			int bit = 1 << (c - '1');
+			data = pinword(optarg) ? data | bit : data & ~bit;
+			continue;
+		}
+		switch (c) {
+		case 'a':
+			data = pinword(optarg) ? 0xFF : 0x00;
+			break;
+		case 'p':
+			// No digit at all is a typo, never port 0 (a DMA register).
+			if (hexval(*hexdigits(optarg)) < 0)
+				userage();
+			base = axtoi(optarg);
+			data = port_input(base);
+			break;
+		case 'o':
+			status_line(data, base);
+			break;
+		case 'e':
+			exthelp();
+		default:	// -h, -I, an unknown letter or a missing argument
+			userage();
+		}
+	}
+	pinlatch_all(data, base);
+}

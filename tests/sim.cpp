@@ -1,0 +1,123 @@
+#include "sim.h"
+
+#include <fcntl.h>
+#include <sys/wait.h>
+#include <unistd.h>
+
+#include <cstdio>
+#include <cstdlib>
+#include <fstream>
+#include <sstream>
+#include <stdexcept>
+
+Scratch::Scratch()
+{
+	char tmpl[] = "/tmp/relayswitch-test.XXXXXX";
+	if (!mkdtemp(tmpl))
+		throw std::runtime_error("mkdtemp");
+	dir = tmpl;
+}
+
+Scratch::~Scratch()
+{
+	std::string cmd = "rm -rf '" + dir + "'";
+	if (system(cmd.c_str()) != 0)
+		perror("rm");
+}
+
+std::string slurp(const std::string &path)
+{
+	std::ifstream f(path, std::ios::binary);
+	std::stringstream ss;
+	ss << f.rdbuf();
+	return ss.str();
+}
+
+void setregs(const Scratch &s, const std::string &regs)
+{
+	std::istringstream in(regs);
+	std::ofstream f(s.path("state"));
+	for (std::string reg; in >> reg;)
+		f << "0x" << reg.substr(0, reg.find('=')) << " 0x" << reg.substr(reg.find('=') + 1)
+		  << "\n";
+}
+
+Result runin(const Scratch &s, const std::vector<std::string> &args, const char *grants,
+	  const char *prog)
+{
+	std::string out = s.path("out"), err = s.path("err"), log = s.path("log");
+	unlink(log.c_str());
+	pid_t pid = fork();
+	if (pid == 0) {
+		int o = open(out.c_str(), O_WRONLY | O_CREAT | O_TRUNC, 0644);
+		int e = open(err.c_str(), O_WRONLY | O_CREAT | O_TRUNC, 0644);
+		int n = open("/dev/null", O_RDONLY);
+		dup2(n, 0);
+		dup2(o, 1);
+		dup2(e, 2);
+		setenv("RELAYSWITCH_SIM_STATE", s.path("state").c_str(), 1);
+		setenv("RELAYSWITCH_SIM_LOG", log.c_str(), 1);
+		if (grants)
+			setenv("RELAYSWITCH_SIM_GRANTS", grants, 1);
+		else
+			unsetenv("RELAYSWITCH_SIM_GRANTS");
+		unsetenv("POSIXLY_CORRECT");
+		std::vector<char *> argv{ const_cast<char *>("relayswitch") };
+		for (auto &a : args)
+			argv.push_back(const_cast<char *>(a.c_str()));
+		argv.push_back(nullptr);
+		execv(prog, argv.data());
+		_exit(127);
+	}
+	int st = 0;
+	waitpid(pid, &st, 0);
+	return Result{ slurp(out), slurp(err), WIFEXITED(st) ? WEXITSTATUS(st) : 128 + WTERMSIG(st),
+		    trace(slurp(log)), slurp(s.path("state")) };
+}
+
+Result runsim(const std::vector<std::string> &args, const std::string &regs, const char *grants,
+	   const char *prog)
+{
+	Scratch s;
+	if (!regs.empty())
+		setregs(s, regs);
+	return runin(s, args, grants, prog);
+}
+
+std::string trace(const std::string &log)
+{
+	std::istringstream in(log);
+	std::vector<std::string> steps;
+	std::string line;
+	while (std::getline(in, line)) {
+		unsigned port, count, p2, value;
+		char what[8], extra[16];
+		std::string step = "BAD(" + line + ")";
+		int n = sscanf(line.c_str(), "ioperm %x %u %15s", &port, &count, extra);
+		char hex[16];
+		snprintf(hex, sizeof hex, "%x", port);
+		if (n == 3 && count == 3 && std::string(extra) == "refused") {
+			step = std::string("!") + hex;
+		} else if (n == 2 && count == 3 && std::getline(in, line)) {
+			n = sscanf(line.c_str(), "%7s %x %x", what, &p2, &value);
+			if (n == 3 && p2 == port && std::string(what) == "inb")
+				step = std::string("r") + hex;
+			else if (n == 3 && p2 == port && std::string(what) == "outb") {
+				char v[8];
+				snprintf(v, sizeof v, "=%02x", value);
+				step = std::string("w") + hex + v;
+			} else
+				step = "BAD(" + line + ")";
+		}
+		steps.push_back(step);
+	}
+	std::string t;
+	for (size_t i = 0; i < steps.size();) {
+		size_t j = i;
+		while (j < steps.size() && steps[j] == steps[i])
+			j++;
+		t += (t.empty() ? "" : " ") + steps[i] + (j - i > 1 ? "*" + std::to_string(j - i) : "");
+		i = j;
+	}
+	return t;
+}

@@ -1,0 +1,42 @@
+// Runs relayswitch-sim (or another build of the command) as a user would, in a
+// scratch directory of its own, and collects what it did.
+#ifndef SIM_H
+#define SIM_H
+
+#include <string>
+#include <vector>
+
+struct Result {
+	std::string out, err;	// standard output and error
+	int status;		// exit status, or 128 + signal number
+	std::string trace;	// the port accesses, compact (see trace())
+	std::string state;	// the state file afterwards
+};
+
+// A scratch directory, removed with its contents at the end of the scope.
+struct Scratch {
+	std::string dir;
+	Scratch();
+	~Scratch();
+	std::string path(const char *name) const { return dir + "/" + name; }
+};
+
+// regs: registers to start from, "378=5a 379=87" (empty: a new state file).
+// grants: RELAYSWITCH_SIM_GRANTS, or nullptr for no limit.
+Result runsim(const std::vector<std::string> &args, const std::string &regs = "",
+	   const char *grants = nullptr, const char *prog = RELAYSWITCH_SIM);
+
+// The same, in a scratch directory kept by the caller, so runs can follow each other.
+Result runin(const Scratch &s, const std::vector<std::string> &args, const char *grants = nullptr,
+	  const char *prog = RELAYSWITCH_SIM);
+
+void setregs(const Scratch &s, const std::string &regs);
+
+// The access log as one line: a permission request with its access becomes
+// "r378" (inb 0x378) or "w378=01" (outb 0x378 0x01); a refused request "!378";
+// n equal accesses in a row "r379*8". Anything else shows as "BAD(line)".
+std::string trace(const std::string &log);
+
+std::string slurp(const std::string &path);
+
+#endif
