@@ -25,7 +25,7 @@
 
 #include "portio.h"
 
-enum { NPORTS = 0x10000, FILEMAX = 1 << 20 };
+enum { NPORTS = 0x10000, MAXREGS = 4096, FILEMAX = MAXREGS * 16 };
 
 static const int latches[] = { 0x378, 0x278, 0x3BC };
 
@@ -57,7 +57,10 @@ static void logf(const char *fmt, ...)
 }
 
 static char statepath[4096];
-static short reg[NPORTS];	// the I/O space as last loaded: -1 where not listed
+
+// The registers the state file lists, as last loaded, in ascending port order.
+static int nregs;
+static int regport[MAXREGS], regvalue[MAXREGS];
 
 [[noreturn]] static void fail(const char *what)
 {
@@ -83,30 +86,53 @@ static int statefd()
 	return fd;
 }
 
+// Index of port among the listed registers, or -1.
+static int find(int port)
+{
+	for (int i = 0; i < nregs; i++)
+		if (regport[i] == port)
+			return i;
+	return -1;
+}
+
+// Sets a register, listing it in its place when it is new.
+static void set(int port, int value)
+{
+	int i = find(port);
+	if (i < 0) {
+		if (nregs == MAXREGS)
+			return;
+		for (i = nregs++; i > 0 && regport[i - 1] > port; i--) {
+			regport[i] = regport[i - 1];
+			regvalue[i] = regvalue[i - 1];
+		}
+		regport[i] = port;
+	}
+	regvalue[i] = value & 0xFF;
+}
+
 static void save()
 {
-	static char buf[NPORTS * 12];
-	size_t n = 0;
-	for (int i = 0; i < NPORTS; i++)
-		if (reg[i] >= 0)
-			n += snprintf(buf + n, sizeof buf - n, "0x%03x 0x%02x\n", i, reg[i]);
+	char buf[FILEMAX];
+	int n = 0;
+	for (int i = 0; i < nregs; i++)
+		n += snprintf(buf + n, sizeof buf - n, "0x%03x 0x%02x\n", regport[i], regvalue[i]);
 	int fd = statefd();
-	if (pwrite(fd, buf, n, 0) != (ssize_t)n || ftruncate(fd, n) != 0)
+	if (pwrite(fd, buf, n, 0) != n || ftruncate(fd, n) != 0)
 		fail("write");
 }
 
-// Reads the state file into reg. A new, empty file gets the three data latches.
+// Reads the state file. A new, empty file gets the three data latches.
 static void load()
 {
-	static char buf[FILEMAX + 1];
-	for (int i = 0; i < NPORTS; i++)
-		reg[i] = -1;
+	char buf[FILEMAX + 1];
 	ssize_t n = pread(statefd(), buf, FILEMAX, 0);
 	if (n < 0)
 		fail("read");
+	nregs = 0;
 	if (n == 0) {
 		for (int l : latches)
-			reg[l] = 0;
+			set(l, 0);
 		save();
 		return;
 	}
@@ -114,7 +140,7 @@ static void load()
 	for (char *line = buf; line; line = strchr(line, '\n'), line = line ? line + 1 : nullptr) {
 		unsigned port, value;
 		if (sscanf(line, "%x %x", &port, &value) == 2 && port < NPORTS)
-			reg[port] = value & 0xFF;
+			set(port, value);
 	}
 }
 
@@ -139,9 +165,8 @@ int io_permit(int from, int count)
 int io_in(int port)
 {
 	load();
-	int value = reg[port];
-	if (value < 0)
-		value = is_latch(port) ? 0x00 : is_latch(port - 1) ? 0x7F : 0xFF;
+	int i = find(port);
+	int value = i >= 0 ? regvalue[i] : is_latch(port) ? 0x00 : is_latch(port - 1) ? 0x7F : 0xFF;
 	logf("inb 0x%x 0x%02x\n", port, value);
 	return value;
 }
@@ -150,8 +175,8 @@ void io_out(int value, int port)
 {
 	logf("outb 0x%x 0x%02x\n", port, value & 0xFF);
 	load();
-	if (reg[port] < 0 && !is_latch(port))
+	if (find(port) < 0 && !is_latch(port))
 		return;
-	reg[port] = value & 0xFF;
+	set(port, value);
 	save();
 }
