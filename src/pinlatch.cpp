@@ -8,12 +8,15 @@
 #include "portio.h"
 
 // Every access asks anew for the port and the two after it; refusal ends the run.
+// The first granted access also takes the lock that keeps other runs out until
+// this one has written.
 static void grant(int port)
 {
 	if (io_permit(port, 3) != 0) {
 		perror("ioperm");
 		exit(1);
 	}
+	io_lock();
 }
 
 int port_input(int port)

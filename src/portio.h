@@ -9,6 +9,12 @@
 // otherwise -1 with errno set as the kernel sets it.
 int io_permit(int from, int count);
 
+// Serialises runs: the first call waits until no other run holds the lock, and
+// the lock is then held until the process ends, so a run's read-modify-write
+// of the latch is never interleaved with another's. Later calls do nothing.
+// Where no lock can be had, the run goes on unlocked and says nothing.
+void io_lock();
+
 // Reads one byte from port (0..255).
 int io_in(int port);
 

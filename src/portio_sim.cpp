@@ -7,6 +7,9 @@
 // written. The status registers of the three ports read 0x7f unless the file
 // lists them; any other port reads 0xff and drops what is written.
 //
+// Each run holds a lock on the state file from its first granted access to its
+// end, so concurrent runs neither lose switches nor tear the file.
+//
 // Settings, from the environment (the real program reads none):
 //   RELAYSWITCH_SIM_STATE   the state file (default: $HOME/.relayswitch-sim)
 //   RELAYSWITCH_SIM_LOG     append every access to this file, one a line:
@@ -15,6 +18,7 @@
 //   RELAYSWITCH_SIM_GRANTS  grant only this many permission requests; later ones
 //                           are refused with EPERM (0: an unprivileged user)
 #include <fcntl.h>
+#include <sys/file.h>
 #include <unistd.h>
 
 #include <cerrno>
@@ -160,6 +164,17 @@ int io_permit(int from, int count)
 		return -1;
 	}
 	return 0;
+}
+
+// Runs lock the state file itself, for their whole life.
+void io_lock()
+{
+	static int locked;
+	if (locked)
+		return;
+	locked = 1;
+	while (flock(statefd(), LOCK_EX) != 0 && errno == EINTR) {
+	}
 }
 
 int io_in(int port)

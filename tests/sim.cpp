@@ -4,6 +4,7 @@
 #include <sys/wait.h>
 #include <unistd.h>
 
+#include <cerrno>
 #include <cstdio>
 #include <cstdlib>
 #include <fstream>
@@ -42,37 +43,48 @@ void setregs(const Scratch &s, const std::string &regs)
 		  << "\n";
 }
 
-Result runin(const Scratch &s, const std::vector<std::string> &args, const char *grants,
-	  const char *prog)
+pid_t start(const Scratch &s, const std::vector<std::string> &args, const char *grants,
+	    const char *prog, const std::string &tag)
 {
-	std::string out = s.path("out"), err = s.path("err"), log = s.path("log");
-	unlink(log.c_str());
 	pid_t pid = fork();
-	if (pid == 0) {
-		int o = open(out.c_str(), O_WRONLY | O_CREAT | O_TRUNC, 0644);
-		int e = open(err.c_str(), O_WRONLY | O_CREAT | O_TRUNC, 0644);
-		int n = open("/dev/null", O_RDONLY);
-		dup2(n, 0);
-		dup2(o, 1);
-		dup2(e, 2);
-		setenv("RELAYSWITCH_SIM_STATE", s.path("state").c_str(), 1);
-		setenv("RELAYSWITCH_SIM_LOG", log.c_str(), 1);
-		if (grants)
-			setenv("RELAYSWITCH_SIM_GRANTS", grants, 1);
-		else
-			unsetenv("RELAYSWITCH_SIM_GRANTS");
-		unsetenv("POSIXLY_CORRECT");
-		std::vector<char *> argv{ const_cast<char *>("relayswitch") };
-		for (auto &a : args)
-			argv.push_back(const_cast<char *>(a.c_str()));
-		argv.push_back(nullptr);
-		execv(prog, argv.data());
-		_exit(127);
-	}
+	if (pid != 0)
+		return pid;
+	int o = open(s.path(("out" + tag).c_str()).c_str(), O_WRONLY | O_CREAT | O_TRUNC, 0644);
+	int e = open(s.path(("err" + tag).c_str()).c_str(), O_WRONLY | O_CREAT | O_TRUNC, 0644);
+	int n = open("/dev/null", O_RDONLY);
+	dup2(n, 0);
+	dup2(o, 1);
+	dup2(e, 2);
+	setenv("RELAYSWITCH_SIM_STATE", s.path("state").c_str(), 1);
+	setenv("RELAYSWITCH_SIM_LOG", s.path(("log" + tag).c_str()).c_str(), 1);
+	if (grants)
+		setenv("RELAYSWITCH_SIM_GRANTS", grants, 1);
+	else
+		unsetenv("RELAYSWITCH_SIM_GRANTS");
+	unsetenv("POSIXLY_CORRECT");
+	std::vector<char *> argv{ const_cast<char *>("relayswitch") };
+	for (auto &a : args)
+		argv.push_back(const_cast<char *>(a.c_str()));
+	argv.push_back(nullptr);
+	execv(prog, argv.data());
+	_exit(127);
+}
+
+int finish(pid_t pid)
+{
 	int st = 0;
-	waitpid(pid, &st, 0);
-	return Result{ slurp(out), slurp(err), WIFEXITED(st) ? WEXITSTATUS(st) : 128 + WTERMSIG(st),
-		    trace(slurp(log)), slurp(s.path("state")) };
+	while (waitpid(pid, &st, 0) < 0 && errno == EINTR) {
+	}
+	return WIFEXITED(st) ? WEXITSTATUS(st) : 128 + WTERMSIG(st);
+}
+
+Result runin(const Scratch &s, const std::vector<std::string> &args, const char *grants,
+	     const char *prog)
+{
+	unlink(s.path("log").c_str());
+	int status = finish(start(s, args, grants, prog, ""));
+	return Result{ slurp(s.path("out")), slurp(s.path("err")), status, trace(slurp(s.path("log"))),
+		       slurp(s.path("state")) };
 }
 
 Result runsim(const std::vector<std::string> &args, const std::string &regs, const char *grants,

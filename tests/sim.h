@@ -3,6 +3,8 @@
 #ifndef SIM_H
 #define SIM_H
 
+#include <sys/types.h>
+
 #include <string>
 #include <vector>
 
@@ -29,6 +31,12 @@ Result runsim(const std::vector<std::string> &args, const std::string &regs = ""
 // The same, in a scratch directory kept by the caller, so runs can follow each other.
 Result runin(const Scratch &s, const std::vector<std::string> &args, const char *grants = nullptr,
 	  const char *prog = RELAYSWITCH_SIM);
+
+// Starts a run without waiting for it; its files are named with tag ("out" + tag,
+// "err" + tag, "log" + tag). finish() waits and returns the exit status.
+pid_t start(const Scratch &s, const std::vector<std::string> &args, const char *grants,
+	    const char *prog, const std::string &tag);
+int finish(pid_t pid);
 
 void setregs(const Scratch &s, const std::string &regs);
 
