@@ -1,12 +1,15 @@
 #include "sim.h"
 
 #include <fcntl.h>
+#include <ftw.h>
 #include <sys/wait.h>
+#include <sys/stat.h>
 #include <unistd.h>
 
 #include <cerrno>
 #include <cstdio>
 #include <cstdlib>
+#include <cstring>
 #include <fstream>
 #include <sstream>
 #include <stdexcept>
@@ -19,11 +22,14 @@ Scratch::Scratch()
 	dir = tmpl;
 }
 
+static int unlink_one(const char *path, const struct stat *, int, struct FTW *)
+{
+	return remove(path);
+}
+
 Scratch::~Scratch()
 {
-	std::string cmd = "rm -rf '" + dir + "'";
-	if (system(cmd.c_str()) != 0)
-		perror("rm");
+	nftw(dir.c_str(), unlink_one, 8, FTW_DEPTH | FTW_PHYS);
 }
 
 std::string slurp(const std::string &path)
@@ -62,11 +68,34 @@ pid_t start(const Scratch &s, const std::vector<std::string> &args, const char *
 	else
 		unsetenv("RELAYSWITCH_SIM_GRANTS");
 	unsetenv("POSIXLY_CORRECT");
-	std::vector<char *> argv{ const_cast<char *>("relayswitch") };
+	// RELAYSWITCH_TEST_WRAP runs the program under a tool such as valgrind, and
+	// RELAYSWITCH_TEST_PROG replaces relayswitch-sim by another build of it. The
+	// program is still named "relayswitch", as its diagnostics show.
+	const char *wrap = getenv("RELAYSWITCH_TEST_WRAP"), *other = getenv("RELAYSWITCH_TEST_PROG");
+	if (other && *other && strcmp(prog, RELAYSWITCH_SIM) == 0)
+		prog = other;
+	std::vector<std::string> words;
+	std::istringstream in(wrap ? wrap : "");
+	for (std::string w; in >> w;)
+		words.push_back(w);
+	if (!words.empty()) {
+		std::string bin = s.path(("bin" + tag).c_str());
+		mkdir(bin.c_str(), 0755);
+		if (symlink(prog, (bin + "/relayswitch").c_str()) != 0 && errno != EEXIST)
+			_exit(126);
+		setenv("PATH", (bin + ":" + getenv("PATH")).c_str(), 1);
+	}
+	std::vector<char *> argv;
+	for (auto &w : words)
+		argv.push_back(const_cast<char *>(w.c_str()));
+	argv.push_back(const_cast<char *>("relayswitch"));
 	for (auto &a : args)
 		argv.push_back(const_cast<char *>(a.c_str()));
 	argv.push_back(nullptr);
-	execv(prog, argv.data());
+	if (words.empty())
+		execv(prog, argv.data());
+	else
+		execvp(argv[0], argv.data());
 	_exit(127);
 }
 
