@@ -41,7 +41,7 @@ static int is_latch(int port)
 	return 0;
 }
 
-static void logf(const char *fmt, ...)
+static void logaccess(const char *fmt, ...)
 {
 	const char *path = getenv("RELAYSWITCH_SIM_LOG");
 	if (!path || !*path)
@@ -158,7 +158,7 @@ int io_permit(int from, int count)
 	else if (grants && *grants && asked >= atoi(grants))
 		err = EPERM;
 	asked++;
-	logf("ioperm 0x%x %d%s\n", from, count, err ? " refused" : "");
+	logaccess("ioperm 0x%x %d%s\n", from, count, err ? " refused" : "");
 	if (err) {
 		errno = err;
 		return -1;
@@ -182,13 +182,13 @@ int io_in(int port)
 	load();
 	int i = find(port);
 	int value = i >= 0 ? regvalue[i] : is_latch(port) ? 0x00 : is_latch(port - 1) ? 0x7F : 0xFF;
-	logf("inb 0x%x 0x%02x\n", port, value);
+	logaccess("inb 0x%x 0x%02x\n", port, value);
 	return value;
 }
 
 void io_out(int value, int port)
 {
-	logf("outb 0x%x 0x%02x\n", port, value & 0xFF);
+	logaccess("outb 0x%x 0x%02x\n", port, value & 0xFF);
 	load();
 	if (find(port) < 0 && !is_latch(port))
 		return;
