@@ -55,14 +55,14 @@ pid_t start(const Scratch &s, const std::vector<std::string> &args, const char *
 	pid_t pid = fork();
 	if (pid != 0)
 		return pid;
-	int o = open(s.path(("out" + tag).c_str()).c_str(), O_WRONLY | O_CREAT | O_TRUNC, 0644);
-	int e = open(s.path(("err" + tag).c_str()).c_str(), O_WRONLY | O_CREAT | O_TRUNC, 0644);
+	int o = open(s.path("out" + tag).c_str(), O_WRONLY | O_CREAT | O_TRUNC, 0644);
+	int e = open(s.path("err" + tag).c_str(), O_WRONLY | O_CREAT | O_TRUNC, 0644);
 	int n = open("/dev/null", O_RDONLY);
 	dup2(n, 0);
 	dup2(o, 1);
 	dup2(e, 2);
 	setenv("RELAYSWITCH_SIM_STATE", s.path("state").c_str(), 1);
-	setenv("RELAYSWITCH_SIM_LOG", s.path(("log" + tag).c_str()).c_str(), 1);
+	setenv("RELAYSWITCH_SIM_LOG", s.path("log" + tag).c_str(), 1);
 	if (grants)
 		setenv("RELAYSWITCH_SIM_GRANTS", grants, 1);
 	else
@@ -79,7 +79,7 @@ pid_t start(const Scratch &s, const std::vector<std::string> &args, const char *
 	for (std::string w; in >> w;)
 		words.push_back(w);
 	if (!words.empty()) {
-		std::string bin = s.path(("bin" + tag).c_str());
+		std::string bin = s.path("bin" + tag);
 		mkdir(bin.c_str(), 0755);
 		if (symlink(prog, (bin + "/relayswitch").c_str()) != 0 && errno != EEXIST)
 			_exit(126);

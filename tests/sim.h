@@ -20,7 +20,7 @@ struct Scratch {
 	std::string dir;
 	Scratch();
 	~Scratch();
-	std::string path(const char *name) const { return dir + "/" + name; }
+	std::string path(const std::string &name) const { return dir + "/" + name; }
 };
 
 // regs: registers to start from, "378=5a 379=87" (empty: a new state file).
