@@ -62,7 +62,7 @@ static void logaccess(const char *fmt, ...)
 
 static char statepath[4096];
 
-// The registers the state file lists, as last loaded, in ascending port order.
+// The registers the state file lists, in ascending port order.
 static int nregs;
 static int regport[MAXREGS], regvalue[MAXREGS];
 
@@ -126,14 +126,19 @@ static void save()
 		fail("write");
 }
 
-// Reads the state file. A new, empty file gets the three data latches.
+// Reads the state file, once: the run holds its lock from before its first
+// access, so no other run changes the file under it. A new, empty file gets the
+// three data latches.
 static void load()
 {
+	static int loaded;
+	if (loaded)
+		return;
+	loaded = 1;
 	char buf[FILEMAX + 1];
 	ssize_t n = pread(statefd(), buf, FILEMAX, 0);
 	if (n < 0)
 		fail("read");
-	nregs = 0;
 	if (n == 0) {
 		for (int l : latches)
 			set(l, 0);

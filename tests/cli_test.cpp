@@ -136,22 +136,14 @@ std::string expand(std::string s)
 {
 	for (auto [mark, file] : { std::pair{ "@usage", "usage.golden" }, { "@exthelp", "exthelp.golden" } })
 		if (auto at = s.find(mark); at != std::string::npos)
-			s.replace(at, strlen(mark), slurp(std::string(GOLDEN_DIR) + "/" + file));
-	return s;
-}
-
-std::string show(const std::vector<std::string> &args)
-{
-	std::string s;
-	for (auto &a : args)
-		s += " '" + a + "'";
+			s.replace(at, strlen(mark), golden(file));
 	return s;
 }
 
 TEST(Command, Table)
 {
 	for (const Case &c : cases) {
-		SCOPED_TRACE("relayswitch" + show(c.args) + " regs " + c.regs);
+		SCOPED_TRACE("relayswitch" + quoted(c.args) + " regs " + c.regs);
 		Result r = runsim(c.args, c.regs, c.grants);
 		EXPECT_EQ(r.out, expand(c.out));
 		EXPECT_EQ(r.err, c.err);

@@ -112,8 +112,7 @@ TEST(Fuzz, HostileCommandLines)
 {
 	const unsigned seed = getenv("FUZZ_SEED") ? atoi(getenv("FUZZ_SEED")) : 20261208;
 	const int total = getenv("FUZZ_RUNS") ? atoi(getenv("FUZZ_RUNS")) : 10000;
-	const std::string usage = slurp(GOLDEN_DIR "/usage.golden");
-	const std::string exthelp = slurp(GOLDEN_DIR "/exthelp.golden");
+	const std::string usage = golden("usage.golden"), exthelp = golden("exthelp.golden");
 
 	std::mt19937 rng(seed);
 	const int slots = 4;
@@ -125,15 +124,12 @@ TEST(Fuzz, HostileCommandLines)
 	} slot[slots];
 	int done = 0, writes = 0, refusals = 0;
 	auto check = [&](Slot &sl) {
-		int status = finish(sl.pid);
+		Result r = collect(sl.s, sl.pid, "");
 		sl.pid = 0;
-		std::string out = slurp(sl.s.path("out")), err = slurp(sl.s.path("err"));
-		std::string t = trace(slurp(sl.s.path("log")));
-		std::string line;
-		for (auto &a : sl.args)
-			line += " '" + a + "'";
+		const int status = r.status;
+		const std::string &out = r.out, &err = r.err, &t = r.trace;
 		SCOPED_TRACE("seed " + std::to_string(seed) + ", grants " +
-			     (sl.grants ? sl.grants : "all") + ": relayswitch" + line.substr(0, 300));
+			     (sl.grants ? sl.grants : "all") + ": relayswitch" + quoted(sl.args).substr(0, 300));
 		ASSERT_TRUE(status == 0 || status == 1) << "status " << status << "\n" << err;
 		EXPECT_EQ(t.find("BAD"), std::string::npos) << t;
 		size_t w = t.find('w');
@@ -168,7 +164,6 @@ TEST(Fuzz, HostileCommandLines)
 			setregs(sl.s, "378=" + std::to_string(rng() % 10) + " 379=" + std::to_string(rng() % 10));
 		else
 			unlink(sl.s.path("state").c_str());
-		unlink(sl.s.path("log").c_str());
 		sl.pid = start(sl.s, sl.args, sl.grants, RELAYSWITCH_SIM, "");
 	}
 	for (auto &sl : slot)

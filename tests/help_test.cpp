@@ -5,11 +5,6 @@
 
 namespace {
 
-std::string golden(const char *name)
-{
-	return slurp(std::string(GOLDEN_DIR) + "/" + name);
-}
-
 std::vector<std::string> lines(const std::string &text)
 {
 	std::vector<std::string> v;

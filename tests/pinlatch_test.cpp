@@ -2,8 +2,6 @@
 // process or may, so each runs in a child of its own.
 #include <gtest/gtest.h>
 
-#include <cstdlib>
-
 #include "pinlatch.h"
 #include "sim.h"
 
@@ -16,12 +14,7 @@ struct Ports {
 	Ports(const char *regs, const char *grants = nullptr)
 	{
 		setregs(s, regs);
-		setenv("RELAYSWITCH_SIM_STATE", s.path("state").c_str(), 1);
-		setenv("RELAYSWITCH_SIM_LOG", s.path("log").c_str(), 1);
-		if (grants)
-			setenv("RELAYSWITCH_SIM_GRANTS", grants, 1);
-		else
-			unsetenv("RELAYSWITCH_SIM_GRANTS");
+		simenv(s, grants, "");
 	}
 	std::string trace() const { return ::trace(slurp(s.path("log"))); }
 };

@@ -49,9 +49,33 @@ void setregs(const Scratch &s, const std::string &regs)
 		  << "\n";
 }
 
+std::string golden(const char *name)
+{
+	return slurp(std::string(GOLDEN_DIR) + "/" + name);
+}
+
+std::string quoted(const std::vector<std::string> &args)
+{
+	std::string s;
+	for (auto &a : args)
+		s += " '" + a + "'";
+	return s;
+}
+
+void simenv(const Scratch &s, const char *grants, const std::string &tag)
+{
+	setenv("RELAYSWITCH_SIM_STATE", s.path("state").c_str(), 1);
+	setenv("RELAYSWITCH_SIM_LOG", s.path("log" + tag).c_str(), 1);
+	if (grants)
+		setenv("RELAYSWITCH_SIM_GRANTS", grants, 1);
+	else
+		unsetenv("RELAYSWITCH_SIM_GRANTS");
+}
+
 pid_t start(const Scratch &s, const std::vector<std::string> &args, const char *grants,
 	    const char *prog, const std::string &tag)
 {
+	unlink(s.path("log" + tag).c_str());
 	pid_t pid = fork();
 	if (pid != 0)
 		return pid;
@@ -61,12 +85,7 @@ pid_t start(const Scratch &s, const std::vector<std::string> &args, const char *
 	dup2(n, 0);
 	dup2(o, 1);
 	dup2(e, 2);
-	setenv("RELAYSWITCH_SIM_STATE", s.path("state").c_str(), 1);
-	setenv("RELAYSWITCH_SIM_LOG", s.path("log" + tag).c_str(), 1);
-	if (grants)
-		setenv("RELAYSWITCH_SIM_GRANTS", grants, 1);
-	else
-		unsetenv("RELAYSWITCH_SIM_GRANTS");
+	simenv(s, grants, tag);
 	unsetenv("POSIXLY_CORRECT");
 	// RELAYSWITCH_TEST_WRAP runs the program under a tool such as valgrind, and
 	// RELAYSWITCH_TEST_PROG replaces relayswitch-sim by another build of it. The
@@ -107,13 +126,17 @@ int finish(pid_t pid)
 	return WIFEXITED(st) ? WEXITSTATUS(st) : 128 + WTERMSIG(st);
 }
 
+Result collect(const Scratch &s, pid_t pid, const std::string &tag)
+{
+	int status = finish(pid);
+	return Result{ slurp(s.path("out" + tag)), slurp(s.path("err" + tag)), status,
+		       trace(slurp(s.path("log" + tag))), slurp(s.path("state")) };
+}
+
 Result runin(const Scratch &s, const std::vector<std::string> &args, const char *grants,
 	     const char *prog)
 {
-	unlink(s.path("log").c_str());
-	int status = finish(start(s, args, grants, prog, ""));
-	return Result{ slurp(s.path("out")), slurp(s.path("err")), status, trace(slurp(s.path("log"))),
-		       slurp(s.path("state")) };
+	return collect(s, start(s, args, grants, prog, ""), "");
 }
 
 Result runsim(const std::vector<std::string> &args, const std::string &regs, const char *grants,

@@ -33,10 +33,16 @@ Result runin(const Scratch &s, const std::vector<std::string> &args, const char 
 	  const char *prog = RELAYSWITCH_SIM);
 
 // Starts a run without waiting for it; its files are named with tag ("out" + tag,
-// "err" + tag, "log" + tag). finish() waits and returns the exit status.
+// "err" + tag, "log" + tag). finish() waits and returns the exit status;
+// collect() waits and gathers the Result.
 pid_t start(const Scratch &s, const std::vector<std::string> &args, const char *grants,
 	    const char *prog, const std::string &tag);
 int finish(pid_t pid);
+Result collect(const Scratch &s, pid_t pid, const std::string &tag);
+
+// Points the simulated backend of this process at s: its state file, the log
+// "log" + tag, and grants (nullptr: no limit).
+void simenv(const Scratch &s, const char *grants, const std::string &tag);
 
 void setregs(const Scratch &s, const std::string &regs);
 
@@ -46,5 +52,11 @@ void setregs(const Scratch &s, const std::string &regs);
 std::string trace(const std::string &log);
 
 std::string slurp(const std::string &path);
+
+// A golden file of the tests' own ("usage.golden").
+std::string golden(const char *name);
+
+// Arguments as a shell would show them: " '-1' 'on'".
+std::string quoted(const std::vector<std::string> &args);
 
 #endif

@@ -14,14 +14,9 @@ fail() {
 	echo "FAIL: $*"
 	bad=1
 }
+. "$(dirname "$0")/../skip.sh"
 need() {
-	command -v "$1" >/dev/null && return
-	if [ "${CI:-}" = true ]; then
-		echo "FAILED: no $1 -- CI must install it"
-		exit 1
-	fi
-	echo "SKIPPED: no $1"
-	exit 77
+	command -v "$1" >/dev/null || skip "no $1"
 }
 
 # The files an install puts under its prefix.

@@ -12,14 +12,7 @@ set -u
 here=$(cd "$(dirname "$0")" && pwd)
 prog=$1 asuser=$2 work=$3
 
-skip() {
-	if [ "${CI:-}" = true ]; then
-		echo "FAILED: $* -- CI must install it"
-		exit 1
-	fi
-	echo "SKIPPED: $*"
-	exit 77
-}
+. "$here/../skip.sh"
 qemu=$(command -v qemu-system-x86_64) || skip "no qemu-system-x86_64 (package qemu-system-x86)"
 kernel=$(ls -1 /boot/vmlinuz-* 2>/dev/null | sort -V | tail -n 1)
 [ -n "$kernel" ] && [ -r "$kernel" ] || skip "no readable kernel in /boot (package linux-image-amd64)"
