@@ -87,9 +87,11 @@ pid_t start(const Scratch &s, const std::vector<std::string> &args, const char *
 	dup2(e, 2);
 	simenv(s, grants, tag);
 	unsetenv("POSIXLY_CORRECT");
-	// RELAYSWITCH_TEST_WRAP runs the program under a tool such as valgrind, and
-	// RELAYSWITCH_TEST_PROG replaces relayswitch-sim by another build of it. The
-	// program is still named "relayswitch", as its diagnostics show.
+	// RELAYSWITCH_TEST_WRAP runs the program under a tool such as valgrind or an
+	// emulator, and RELAYSWITCH_TEST_PROG replaces relayswitch-sim by another build
+	// of it. The program is still named "relayswitch", as its diagnostics show: the
+	// tool finds it by that name on PATH (valgrind) or in the working directory
+	// (qemu-i386-static).
 	const char *wrap = getenv("RELAYSWITCH_TEST_WRAP"), *other = getenv("RELAYSWITCH_TEST_PROG");
 	if (other && *other && strcmp(prog, RELAYSWITCH_SIM) == 0)
 		prog = other;
@@ -103,6 +105,8 @@ pid_t start(const Scratch &s, const std::vector<std::string> &args, const char *
 		if (symlink(prog, (bin + "/relayswitch").c_str()) != 0 && errno != EEXIST)
 			_exit(126);
 		setenv("PATH", (bin + ":" + getenv("PATH")).c_str(), 1);
+		if (chdir(bin.c_str()) != 0)
+			_exit(126);
 	}
 	std::vector<char *> argv;
 	for (auto &w : words)
