@@ -7,28 +7,33 @@
 
 #include "portio.h"
 
+[[noreturn]] static void refused()
+{
+	perror("ioperm");
+	exit(1);
+}
+
 // Every access asks anew for the port and the two after it; refusal ends the run.
-// The first granted access also takes the lock that keeps other runs out until
-// this one has written.
 static void grant(int port)
 {
-	if (io_permit(port, 3) != 0) {
-		perror("ioperm");
-		exit(1);
-	}
-	io_lock();
+	if (io_permit(port, 3) != 0)
+		refused();
 }
 
 int port_input(int port)
 {
 	grant(port);
-	return io_in(port) & 0xFF;
+	int value = io_in(port);
+	if (value < 0)
+		refused();
+	return value & 0xFF;
 }
 
 void pinlatch_all(int value, int port)
 {
 	grant(port);
-	io_out(value & 0xFF, port);
+	if (io_out(value & 0xFF, port) != 0)
+		refused();
 	exit(0);
 }
 

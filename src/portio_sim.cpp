@@ -153,6 +153,17 @@ static void load()
 	}
 }
 
+// Runs lock the state file itself, from their first granted request to their end.
+static void lock()
+{
+	static int locked;
+	if (locked)
+		return;
+	locked = 1;
+	while (flock(statefd(), LOCK_EX) != 0 && errno == EINTR) {
+	}
+}
+
 int io_permit(int from, int count)
 {
 	static int asked;
@@ -168,18 +179,8 @@ int io_permit(int from, int count)
 		errno = err;
 		return -1;
 	}
+	lock();
 	return 0;
-}
-
-// Runs lock the state file itself, for their whole life.
-void io_lock()
-{
-	static int locked;
-	if (locked)
-		return;
-	locked = 1;
-	while (flock(statefd(), LOCK_EX) != 0 && errno == EINTR) {
-	}
 }
 
 int io_in(int port)
@@ -191,12 +192,13 @@ int io_in(int port)
 	return value;
 }
 
-void io_out(int value, int port)
+int io_out(int value, int port)
 {
 	logaccess("outb 0x%x 0x%02x\n", port, value & 0xFF);
 	load();
 	if (find(port) < 0 && !is_latch(port))
-		return;
+		return 0;
 	set(port, value);
 	save();
+	return 0;
 }

@@ -111,17 +111,15 @@ static int hexval(char c)
 	return -1;
 }
 
-// Where the digits of an address start: after a leading 0x or 0X.
-static const char *hexdigits(const char *s)
-{
-	return s[0] == '0' && (s[1] == 'x' || s[1] == 'X') ? s + 2 : s;
-}
-
 // A port address: hexadecimal, optional 0x, at most four digits, reading stops
-// at the first non-digit. Text without digits gives 0.
+// at the first non-digit. Leading zeros don't count among the four, so an
+// address pasted zero-padded (00000378, 0x000000000000e800) keeps its value.
+// Text without digits gives 0.
 int axtoi(const char *s)
 {
-	const char *p = hexdigits(s);
+	const char *p = s[0] == '0' && (s[1] == 'x' || s[1] == 'X') ? s + 2 : s;
+	while (*p == '0')
+		p++;
 	int n = 0;
 	for (int k = 0; k < 4 && hexval(p[k]) >= 0; k++)
 		n = n << 4 | hexval(p[k]);
@@ -170,10 +168,12 @@ int main(int argc, char *argv[])
 			data = pinword(optarg) ? 0xFF : 0x00;
 			break;
 		case 'p':
-			// No digit at all is a typo, never port 0 (a DMA register).
-			if (hexval(*hexdigits(optarg)) < 0)
-				userage();
+			// Below 0x100 sit the PC's own DMA, interrupt, timer and
+			// keyboard controllers: such an address (or one without a
+			// digit, which reads as 0) is a typo.
 			base = axtoi(optarg);
+			if (base < 0x100)
+				userage();
 			data = port_input(base);
 			break;
 		case 'o':

@@ -1,21 +1,28 @@
 #!/usr/bin/env bash
-# Boots a PC in QEMU (software emulation) with two parallel ports, runs the
-# scenario with the given relayswitch on it and compares the transcript with
-# the expected one. The program makes the same ioperm/inb/outb calls there as
-# on a user's machine, and the emulated data registers latch what it wrote.
+# Boots a PC in QEMU (software emulation) with two parallel ports, twice: once
+# plainly and once locked down as under Secure Boot (lockdown=integrity). Each
+# time it runs the scenario with the given relayswitch, loading the kernel's
+# parallel-port driver from its modules on the way, and the two transcripts
+# together are compared with the expected one. The program makes the same
+# ioperm/inb/outb calls and driver requests there as on a user's machine, and
+# the emulated data registers latch what it wrote.
 #
-#   run.sh RELAYSWITCH ASUSER WORKDIR
+#   run.sh RELAYSWITCH ASUSER HOLDLOCKS WORKDIR
 # Exit status: 0 same transcript, 1 different (the diff is shown), 77 skipped
-# because QEMU, a kernel, a static busybox or cpio is missing -- except in CI
-# (CI=true), where a missing tool fails the test.
+# because QEMU, a kernel with its parallel-port modules, a static busybox or
+# cpio is missing -- except in CI (CI=true), where a missing tool fails the test.
 set -u
 here=$(cd "$(dirname "$0")" && pwd)
-prog=$1 asuser=$2 work=$3
+prog=$1 asuser=$2 holdlocks=$3 work=$4
 
 . "$here/../skip.sh"
 qemu=$(command -v qemu-system-x86_64) || skip "no qemu-system-x86_64 (package qemu-system-x86)"
 kernel=$(ls -1 /boot/vmlinuz-* 2>/dev/null | sort -V | tail -n 1)
 [ -n "$kernel" ] && [ -r "$kernel" ] || skip "no readable kernel in /boot (package linux-image-amd64)"
+modules=/lib/modules/${kernel#/boot/vmlinuz-}/kernel/drivers
+for ko in parport/parport.ko parport/parport_pc.ko char/ppdev.ko; do
+	[ -r "$modules/$ko" ] || skip "no $modules/$ko (package linux-image-amd64)"
+done
 busybox=$(command -v busybox) || skip "no busybox (package busybox-static)"
 if readelf -l "$busybox" 2>/dev/null | grep -q INTERP; then
 	skip "$busybox is not static (package busybox-static)"
@@ -23,25 +30,34 @@ fi
 command -v cpio >/dev/null || skip "no cpio (package cpio)"
 
 rm -rf "$work"
-mkdir -p "$work/root/bin"
+mkdir -p "$work/root/bin" "$work/root/lib"
 cp "$busybox" "$work/root/bin/busybox"
 cp "$prog" "$work/root/bin/relayswitch"
 cp "$asuser" "$work/root/bin/asuser"
+cp "$holdlocks" "$work/root/bin/holdlocks"
+cp "$modules/parport/parport.ko" "$modules/parport/parport_pc.ko" "$modules/char/ppdev.ko" "$work/root/lib/"
 cp "$here/init" "$here/scenario.sh" "$work/root/"
 chmod 755 "$work/root/init"
 (cd "$work/root" && find . | cpio -o -H newc --quiet) >"$work/initrd" || exit 1
 
-: >"$work/transcript.raw"
-timeout 900 "$qemu" -M pc -accel tcg -m 256 -display none -monitor none -no-reboot \
-	-kernel "$kernel" -initrd "$work/initrd" -append "console=ttyS0 panic=-1 quiet" \
-	-serial "file:$work/console.log" -serial "file:$work/transcript.raw" \
-	-parallel file:/dev/null -parallel file:/dev/null
-tr -d '\r' <"$work/transcript.raw" >"$work/transcript"
+: >"$work/transcript"
+for part in plain lockdown; do
+	append="console=ttyS0 panic=-1 quiet"
+	[ $part = lockdown ] && append="$append lockdown=integrity"
+	: >"$work/$part.raw"
+	timeout 900 "$qemu" -M pc -accel tcg -smp 2 -m 256 -display none -monitor none -no-reboot \
+		-kernel "$kernel" -initrd "$work/initrd" -append "$append" \
+		-serial "file:$work/$part.console" -serial "file:$work/$part.raw" \
+		-parallel file:/dev/null -parallel file:/dev/null
+	tr -d '\r' <"$work/$part.raw" >>"$work/transcript"
+done
 
-if ! grep -qx '== end' "$work/transcript"; then
-	echo "the emulated PC did not finish the scenario; its console ends:"
-	tail -n 30 "$work/console.log"
-fi
+for part in plain lockdown; do
+	if ! tr -d '\r' <"$work/$part.raw" | grep -qx '== end'; then
+		echo "the emulated PC ($part) did not finish the scenario; its console ends:"
+		tail -n 30 "$work/$part.console"
+	fi
+done
 if diff -u "$here/transcript.expected" "$work/transcript"; then
 	case $(od -An -tx1 -j4 -N1 "$prog") in
 	*01) bits=32-bit ;;

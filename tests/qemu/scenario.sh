@@ -1,7 +1,11 @@
 # What relayswitch does on a PC with parallel ports at 0x378 and 0x278 (and no
-# device at 0x3bc), run as root and as an unprivileged user. Every run prints
-# its command line, its standard output, its standard error and its status.
+# device at 0x3bc), as root, as a member of group lp and as a user outside it;
+# "plain" on an ordinary kernel, "lockdown" on one locked down as under Secure
+# Boot. Every run prints its command line, its standard output, its standard
+# error and its status.
 P=/bin/relayswitch
+LP="/bin/asuser 1000,7"	# a member of lp
+NOBODY="/bin/asuser 65534"	# outside lp
 
 run() {
 	echo "\$ $*"
@@ -11,6 +15,75 @@ run() {
 	sed 's/^/stderr: /' /tmp/err
 	echo "status $status"
 }
+
+# The kernel's parallel-port driver, its devices for group lp as on Debian.
+drivers() {
+	insmod /lib/parport.ko
+	insmod /lib/parport_pc.ko "$@"
+	insmod /lib/ppdev.ko
+	chgrp 7 /dev/parport*
+	chmod 0660 /dev/parport*
+	for d in /proc/sys/dev/parport/parport*; do
+		echo "${d##*/} at $(cut -f1 "$d/base-addr")"
+	done
+}
+
+# Eight runs at once on port $1, switching lines $2 ($3 on or off), four as
+# root and four as a member of lp; each reads the status 32 times between its
+# read and its write. Then both latches.
+race() {
+	for n in 1 2 3 4 5 6 7 8; do
+		case $n in [1-4]) who= ;; *) who=$LP ;; esac
+		$who $P -p $1 -$n $2 -o -o -o -o >/dev/null &
+	done
+	wait
+}
+
+# Runs that visit the two ports in opposite orders, as root and as lp: all finish.
+crossing() {
+	rm -f /tmp/cross
+	for i in 1 2 3 4 5 6; do
+		(timeout 30 $P -p 278 -1 on -oo -p 378 -1 on -oo >/dev/null; echo "status $?" >>/tmp/cross) &
+		(timeout 30 $1 $P -p 378 -2 on -oo -p 278 -2 on -oo >/dev/null; echo "status $?" >>/tmp/cross) &
+	done
+	wait
+	sort /tmp/cross | uniq -c
+}
+
+# Rounds of races on both ports, all on then all off.
+races() {
+	for round in 1 2 3; do
+		race 378 on; race 278 on
+		echo "round $round, all on: $($P -o -p 278 -o | cut -c1-8 | tr '\n' ' ')"
+		race 378 off; race 278 off
+		echo "round $round, all off: $($P -o -p 278 -o | cut -c1-8 | tr '\n' ' ')"
+	done
+}
+
+if [ "$1" = lockdown ]; then
+	echo "== locked down, no driver: root is refused raw port access"
+	run $P -o
+	echo "== the driver loaded: root switches through it"
+	drivers
+	run $P -a off -o
+	run $P -1 on -3 on
+	run $P -o
+	run $P -p 278 -a on -2 off -o
+	run $P -p 0x278 -o
+	run $P -o -p 278 -o
+	echo "== no driver at 0x3bc: reads 0xff, can't be written"
+	run $P -p 3bc -o
+	run $P -p 3bc -1 on
+	echo "== past the port space; outside lp"
+	run $P -p fffe -1 on
+	run $NOBODY $P -1 off
+	run $P -o -p 278 -o
+	echo "== root and lp at once, through the driver: no switch is lost"
+	races
+	crossing "$LP"
+	echo "== end of the locked-down part"
+	exit 0
+fi
 
 echo "== help screens: status 1, nothing written"
 run $P -o -p 278 -o
@@ -61,5 +134,38 @@ wait
 for n in 1 2 3 4 5 6 7 8; do $P -p 278 -$n on & done
 wait
 run $P -o -p 278 -o
-ls /run/lock
+stat -c '%n: user %u, mode %a' /run/relayswitch.lock
 run $P -a off -p 278 -a off
+
+echo "== the driver loaded; its numbers are not the ports' order"
+drivers
+echo "== a member of lp, through the driver: the parallel ports and nothing else"
+run $LP $P -a off -o
+run $LP $P -4 on -o
+run $LP $P -p 278 -a on -6 off -o
+run $P -o -p 278 -o
+run $LP $P -p 3bc -o
+run $LP $P -p 3bc -a off
+run $LP $P -p fffe
+run $NOBODY $P -1 off
+run $NOBODY $P -o
+run $P -o -p 278 -o
+echo "== root by raw I/O and lp through the driver at once: no switch is lost"
+races
+crossing "$LP"
+echo "== locks held by a user outside lp don't hold back root"
+$NOBODY /bin/holdlocks /run/lock/relayswitch.lock /run/relayswitch.lock /dev/parport* >/tmp/held &
+sleep 1
+cat /tmp/held
+run timeout 20 $P -5 on -o
+run timeout 20 $P -p 278 -5 on -o
+run timeout 20 $P -p 3bc -o
+kill $!
+wait
+echo "== only 0x278 registered, as a PCI card alone would be"
+rmmod ppdev parport_pc parport
+drivers io=0x278
+run $LP $P -o -p 278 -o
+run $LP $P -p 278 -a off -1 on -o
+run $LP $P -1 on
+run $P -o -p 278 -o

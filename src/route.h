@@ -1,0 +1,21 @@
+// The two routes by which relayswitch reaches the machine's ports; the real
+// backend (portio_real.cpp) chooses between them.
+#ifndef ROUTE_H
+#define ROUTE_H
+
+// Raw I/O (portio_x86.cpp): any port, for root, where the kernel allows it.
+int raw_permit(int from, int count);	// ioperm: 0, or -1 with errno
+int raw_in(int port);
+void raw_out(int value, int port);
+
+// The kernel's parallel-port driver (portio_parport.cpp): the registers of the
+// parallel ports it has registered, for whoever may open /dev/parportN.
+int parport_find(int port, int *base);	// N whose registers base..base + 2 include
+					// port, with its base; or -1
+int parport_any();			// 1 when some parallel-port device opens
+int parport_open(int n);		// /dev/parportN: a descriptor, or -1 with errno
+int parport_claim(int fd);		// 0, or -1 with errno
+int parport_in(int fd, int reg);	// register 0, 1 or 2: 0..255, or -1 with errno
+int parport_out(int fd, int value);	// the data register: 0, or -1 with errno
+
+#endif
