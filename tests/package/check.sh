@@ -37,7 +37,7 @@ man)
 	done
 	# Every option and section of relayswitch(8) is there.
 	LC_ALL=C.UTF-8 MANWIDTH=80 man -l "$src/src/relayswitch.8" >"$tmp/page" 2>/dev/null
-	for section in NAME SYNOPSIS DESCRIPTION OPTIONS WIRING "EXIT STATUS" EXAMPLES FILES \
+	for section in NAME SYNOPSIS DESCRIPTION OPTIONS ROUTES WIRING "EXIT STATUS" EXAMPLES FILES \
 		SECURITY DIAGNOSTICS "SEE ALSO"; do
 		grep -qx "$section" "$tmp/page" || fail "relayswitch(8) has no section $section"
 	done
@@ -49,7 +49,7 @@ man)
 			END { exit !f }' "$tmp/options" || fail "relayswitch(8) does not describe $opt"
 	done
 	for text in 'ioperm: Operation not permitted' 'ioperm: Function not implemented' \
-		'ioperm: Invalid argument' /run/lock/relayswitch.lock 'ioperm(2)' 'outb(2)'; do
+		'ioperm: Invalid argument' /run/relayswitch.lock /dev/parportN 'ioperm(2)' 'outb(2)'; do
 		grep -qF "$text" "$tmp/page" || fail "relayswitch(8) does not name $text"
 	done
 	;;

@@ -45,7 +45,7 @@ for part in plain lockdown; do
 	append="console=ttyS0 panic=-1 quiet"
 	[ $part = lockdown ] && append="$append lockdown=integrity"
 	: >"$work/$part.raw"
-	timeout 900 "$qemu" -M pc -accel tcg -smp 2 -m 256 -display none -monitor none -no-reboot \
+	timeout 300 "$qemu" -M pc -accel tcg -smp 2 -m 256 -display none -monitor none -no-reboot \
 		-kernel "$kernel" -initrd "$work/initrd" -append "$append" \
 		-serial "file:$work/$part.console" -serial "file:$work/$part.raw" \
 		-parallel file:/dev/null -parallel file:/dev/null
