@@ -1,4 +1,5 @@
 #!/usr/bin/env bash
+# SPDX-License-Identifier: GPL-2.0-or-later
 # Counts the user-space instructions of one run of relayswitch, with callgrind.
 # A script may switch relays thousands of times: a run should cost what a
 # minimal static C program costs. Targets: at most 45000 for the two runs of

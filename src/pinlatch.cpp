@@ -1,3 +1,4 @@
+// SPDX-License-Identifier: GPL-2.0-or-later
 // Port access: permission, then one byte in or out. The writes end the process,
 // so a write is always the last thing a run does.
 #include "pinlatch.h"

@@ -1,3 +1,4 @@
+// SPDX-License-Identifier: GPL-2.0-or-later
 // Port access: the only module of relayswitch that touches the parallel port.
 //
 // A port is named by its base address: the data register at base, the status

@@ -1,3 +1,4 @@
+// SPDX-License-Identifier: GPL-2.0-or-later
 // The hardware seam under pinlatch: the only operations port access needs from
 // the machine. Two backends implement it and one is chosen at link time:
 //   portio_real.cpp  the machine's own ports, for relayswitch, by one of two

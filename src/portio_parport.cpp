@@ -1,3 +1,4 @@
+// SPDX-License-Identifier: GPL-2.0-or-later
 // The driver route: the kernel's parallel-port driver (modules parport,
 // parport_pc and ppdev). Each parallel port it has registered is
 // /proc/sys/dev/parport/parportN, whose base-addr starts with the port's base

@@ -1,3 +1,4 @@
+// SPDX-License-Identifier: GPL-2.0-or-later
 // Real backend, for relayswitch: the machine's own ports. A port is reached by
 // raw I/O where the kernel grants ioperm. Where it refuses (no privilege, a
 // kernel locked down by Secure Boot, no I/O-port support) the kernel's

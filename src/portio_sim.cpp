@@ -1,3 +1,4 @@
+// SPDX-License-Identifier: GPL-2.0-or-later
 // Simulated backend, for relayswitch-sim: a PC I/O space kept in a state file,
 // so that a run reads what the run before it wrote, as a real data latch does.
 //

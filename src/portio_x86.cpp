@@ -1,3 +1,4 @@
+// SPDX-License-Identifier: GPL-2.0-or-later
 // The raw route: the x86 I/O ports, through the kernel's ioperm and the C
 // library's inb/outb. Elsewhere every request is refused as a kernel without
 // I/O-port permission support refuses it.

@@ -1,3 +1,4 @@
+// SPDX-License-Identifier: GPL-2.0-or-later
 // relayswitch: switch the eight data lines of a PC parallel port.
 //
 // A run reads the data register, applies the options strictly from left to

@@ -1,3 +1,4 @@
+// SPDX-License-Identifier: GPL-2.0-or-later
 // The two routes by which relayswitch reaches the machine's ports; the real
 // backend (portio_real.cpp) chooses between them.
 #ifndef ROUTE_H

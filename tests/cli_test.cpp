@@ -1,3 +1,4 @@
+// SPDX-License-Identifier: GPL-2.0-or-later
 // The command end to end: argument vector and starting registers in; standard
 // output, standard error, exit status and every port access out.
 #include <gtest/gtest.h>

@@ -1,3 +1,4 @@
+// SPDX-License-Identifier: GPL-2.0-or-later
 // Runs started at the same moment must not lose each other's switches: every
 // run's read-modify-write of the latch is atomic against all the others.
 #include <gtest/gtest.h>

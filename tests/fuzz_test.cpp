@@ -1,3 +1,4 @@
+// SPDX-License-Identifier: GPL-2.0-or-later
 // Hostile command lines, drawn at random from a grammar of good and bad words
 // (seeded: a failure names the seed and the line to run again). Whatever the
 // words, a run ends with 0 or 1, writes once and last or not at all, and prints

@@ -1,3 +1,4 @@
+// SPDX-License-Identifier: GPL-2.0-or-later
 // The two help screens, byte for byte, however they are reached.
 #include <gtest/gtest.h>
 

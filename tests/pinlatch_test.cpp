@@ -1,3 +1,4 @@
+// SPDX-License-Identifier: GPL-2.0-or-later
 // Port access called directly, over the simulated ports. Each call ends its
 // process or may, so each runs in a child of its own.
 #include <gtest/gtest.h>

@@ -1,3 +1,4 @@
+// SPDX-License-Identifier: GPL-2.0-or-later
 // Runs relayswitch-sim (or another build of the command) as a user would, in a
 // scratch directory of its own, and collects what it did.
 #ifndef SIM_H

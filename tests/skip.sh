@@ -1,3 +1,4 @@
+# SPDX-License-Identifier: GPL-2.0-or-later
 # Sourced by the test scripts. skip MESSAGE: a tool the test needs is missing,
 # so the test is skipped (exit 77, which CTest shows as Skipped) -- except in CI
 # (CI=true), which must install it, where the test fails.

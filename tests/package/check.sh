@@ -1,8 +1,9 @@
 #!/usr/bin/env bash
+# SPDX-License-Identifier: GPL-2.0-or-later
 # What a user installs: the manual pages, the installed tree, the Debian
-# package and the bash completion.
+# package (and what lintian says of it), the boot unit and the bash completion.
 #
-#   check.sh man|install|deb|completion SOURCE-DIR BUILD-DIR
+#   check.sh man|install|deb|unit|completion SOURCE-DIR BUILD-DIR
 # Exit status 0 good, 1 bad (says why), 77 skipped for want of a tool (a failure
 # in CI, CI=true).
 set -u
@@ -19,13 +20,25 @@ need() {
 	command -v "$1" >/dev/null || skip "no $1"
 }
 
-# The files an install puts under its prefix.
-installed="bin/relayswitch-sim
+# The files an install puts under its prefix; the lintian override comes with
+# the static programs only. Under the prefix /usr, etc/ is /etc.
+static=yes
+readelf -l "$build/relayswitch" | grep -q INTERP && static=
+installed=$(grep . <<LIST | sort
+bin/relayswitch-sim
+etc/default/relayswitch
+lib/systemd/system/relayswitch.service
 sbin/relayswitch
 share/bash-completion/completions/relayswitch
 share/bash-completion/completions/relayswitch-sim
-share/man/man1/relayswitch-sim.1
-share/man/man8/relayswitch.8"
+share/doc/relayswitch/changelog.gz
+share/doc/relayswitch/copyright
+${static:+share/lintian/overrides/relayswitch}
+share/man/man1/relayswitch-sim.1.gz
+share/man/man8/relayswitch.8.gz
+LIST
+)
+in_usr=$(sed 's|^|usr/|; s|^usr/etc/|etc/|' <<<"$installed" | sort)
 
 case $what in
 man)
@@ -56,12 +69,16 @@ man)
 install)
 	cmake --install "$build" --prefix "$tmp/prefix" >/dev/null || fail "install with --prefix"
 	DESTDIR="$tmp/dest" cmake --install "$build" --prefix /usr >/dev/null || fail "install with DESTDIR"
-	for top in "$tmp/prefix" "$tmp/dest/usr"; do
+	for top in "$tmp/prefix" "$tmp/dest"; do
+		want=$installed
+		[ "$top" = "$tmp/dest" ] && want=$in_usr
 		got=$(cd "$top" && find . -type f | sed 's|^\./||' | sort)
-		[ "$got" = "$installed" ] || fail "installed under $top:"$'\n'"$got"
-		[ -x "$top/sbin/relayswitch" ] && [ -x "$top/bin/relayswitch-sim" ] ||
-			fail "programs not executable under $top"
+		[ "$got" = "$want" ] || fail "installed under $top:"$'\n'"$got"
 	done
+	[ -x "$tmp/prefix/sbin/relayswitch" ] && [ -x "$tmp/prefix/bin/relayswitch-sim" ] ||
+		fail "programs not executable"
+	grep -qxF "ExecStart=$tmp/prefix/sbin/relayswitch \$RELAYSWITCH_ARGS" \
+		"$tmp/prefix/lib/systemd/system/relayswitch.service" || fail "the unit runs another program"
 	# RELAYSWITCH_TEST_WRAP: an emulator, where the kernel can't run the build's programs.
 	out=$(RELAYSWITCH_SIM_STATE="$tmp/state" ${RELAYSWITCH_TEST_WRAP:-} "$tmp/prefix/bin/relayswitch-sim" -2 on -o)
 	[ "$out" = "01000000 11111110" ] || fail "installed relayswitch-sim printed: $out"
@@ -72,8 +89,10 @@ deb)
 	deb=$(ls "$tmp"/pkg/relayswitch_*.deb 2>/dev/null | head -n 1)
 	[ -n "$deb" ] || { fail "no package made"; exit 1; }
 	dpkg-deb -c "$deb"
-	got=$(dpkg-deb -c "$deb" | awk '$1 !~ /^d/ { print $6 }' | sed 's|^\./usr/||' | sort)
-	[ "$got" = "$installed" ] || fail "package holds:"$'\n'"$got"
+	got=$(dpkg-deb -c "$deb" | awk '$1 !~ /^d/ { print $6 }' | sed 's|^\./||' | sort)
+	[ "$got" = "$in_usr" ] || fail "package holds:"$'\n'"$got"
+	[ "$(dpkg-deb --ctrl-tarfile "$deb" | tar -xO ./conffiles)" = /etc/default/relayswitch ] ||
+		fail "/etc/default/relayswitch is not a conffile"
 	arch=$(dpkg --print-architecture)
 	grep -q RELAYSWITCH_M32:BOOL=ON "$build/CMakeCache.txt" && arch=i386
 	for field in Package=relayswitch Version=0.4.0 Architecture=$arch Section=admin; do
@@ -85,27 +104,68 @@ deb)
 			fail "the static build depends on: $(dpkg-deb -f "$deb" Depends)"
 	fi
 	dpkg-deb -f "$deb" Description | grep -q 'relay board' || fail "no description"
+	dpkg-deb -f "$deb" Description | grep -q '^  ' && fail "the description has a verbatim line"
+	# Debian's own checker: no error, no warning (the static programs have their
+	# override). The package of a dynamic build (the sanitizer's) is not shipped.
+	if [ -n "$static" ]; then
+		need lintian
+		lintian --fail-on error,warning "$deb" || fail "lintian"
+	fi
+	;;
+unit)
+	need systemd-analyze
+	# The system's own units beside the installed one, as on the machine it boots.
+	root=$tmp/root
+	DESTDIR=$root cmake --install "$build" --prefix /usr >/dev/null || fail "install"
+	[ -f /usr/lib/systemd/system/sysinit.target ] || skip "no systemd units (package systemd)"
+	cp -rn /usr/lib/systemd/system/. "$root/usr/lib/systemd/system/"
+	unit=$root/usr/lib/systemd/system/relayswitch.service
+	systemd-analyze verify --man=no --root="$root" "$unit" >"$tmp/verify" 2>&1 || fail "verify"
+	grep -v 'running with root privileges' "$tmp/verify" | grep . && fail "systemd-analyze verify"
+	for line in Type=oneshot EnvironmentFile=/etc/default/relayswitch \
+		'ExecStart=/usr/sbin/relayswitch $RELAYSWITCH_ARGS'; do
+		grep -qxF "$line" "$unit" || fail "the unit has no line $line"
+	done
+	# What the shipped settings ask for: all relays off, and relayswitch takes it.
+	RELAYSWITCH_ARGS=$(. "$root/etc/default/relayswitch" && echo "$RELAYSWITCH_ARGS")
+	[ "$RELAYSWITCH_ARGS" = "-a off" ] || fail "default arguments: $RELAYSWITCH_ARGS"
+	echo "0x378 0xa5" >"$tmp/state"
+	RELAYSWITCH_SIM_STATE=$tmp/state ${RELAYSWITCH_TEST_WRAP:-} "$root/usr/bin/relayswitch-sim" \
+		$RELAYSWITCH_ARGS || fail "relayswitch-sim $RELAYSWITCH_ARGS"
+	[ "$(cat "$tmp/state")" = "0x378 0x00" ] || fail "boot state: $(cat "$tmp/state")"
 	;;
 completion)
 	need bash
-	while IFS='|' read -r line want; do
-		got=$(bash -c 'source "$1"; read -ra COMP_WORDS <<<"$2"; [[ $2 == *" " ]] && COMP_WORDS+=("");
+	# A ports list as the kernel's driver keeps it: 0x278, a PCI card at 0xe800,
+	# 0x378, and an entry that is no port.
+	ports=$tmp/parport
+	mkdir -p "$ports"/parport0 "$ports"/parport1 "$ports"/parport2 "$ports"/default
+	printf '632\t0\n' >"$ports/parport0/base-addr"
+	printf '59392\t59400\n' >"$ports/parport1/base-addr"
+	printf '888\t1912\n' >"$ports/parport2/base-addr"
+	printf '0\n' >"$ports/default/spintime"
+	while IFS='|' read -r line want dir; do
+		got=$(bash -c 'source "$1"; _relayswitch_procdir=$3; read -ra COMP_WORDS <<<"$2";
+			[[ $2 == *" " ]] && COMP_WORDS+=("");
 			COMP_CWORD=$((${#COMP_WORDS[@]} - 1)); _relayswitch; echo "${COMPREPLY[*]}"' \
-			_ "$src/src/relayswitch.bash-completion" "$line")
-		[ "$got" = "$want" ] || fail "completing '$line': '$got', not '$want'"
+			_ "$src/src/relayswitch.bash-completion" "$line" "${dir/PORTS/$ports}")
+		[ "$got" = "$want" ] || fail "completing '$line' ($dir): '$got', not '$want'"
 	done <<'CASES'
 relayswitch -3 |on off
 relayswitch -a o|on off
 relayswitch -1 of|off
-relayswitch -p |378 278 3bc
-relayswitch -p 2|278
+relayswitch -p |378 278 3bc|/nonexistent
+relayswitch -p 2|278|/nonexistent
+relayswitch -p |278 e800 378 3bc|PORTS
+relayswitch -p e|e800|PORTS
+relayswitch -p 3|378 3bc|PORTS
 relayswitch -1 on -|-1 -2 -3 -4 -5 -6 -7 -8 -a -p -o -h -e
 relayswitch-sim -|-1 -2 -3 -4 -5 -6 -7 -8 -a -p -o -h -e
 relayswitch -o|-o
 CASES
 	;;
 *)
-	echo "usage: check.sh man|install|deb|completion SOURCE-DIR BUILD-DIR"
+	echo "usage: check.sh man|install|deb|unit|completion SOURCE-DIR BUILD-DIR"
 	exit 2
 	;;
 esac

@@ -1,3 +1,4 @@
+// SPDX-License-Identifier: GPL-2.0-or-later
 // asuser ID[,GROUP] PROGRAM [ARG...]: runs PROGRAM as user and group ID, with no
 // privilege, as a plain user would: with no supplementary group, or with GROUP
 // alone (7 is lp, the group of the parallel-port devices).

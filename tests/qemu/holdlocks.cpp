@@ -1,3 +1,4 @@
+// SPDX-License-Identifier: GPL-2.0-or-later
 // holdlocks FILE...: takes every lock it can get on the files -- opens each,
 // creating it where it may, flocks it and locks all its bytes -- says which it
 // holds, and waits to be killed. Run as a user outside lp, it is the worst an

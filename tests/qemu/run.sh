@@ -1,4 +1,5 @@
 #!/usr/bin/env bash
+# SPDX-License-Identifier: GPL-2.0-or-later
 # Boots a PC in QEMU (software emulation) with two parallel ports, twice: once
 # plainly and once locked down as under Secure Boot (lockdown=integrity). Each
 # time it runs the scenario with the given relayswitch, loading the kernel's

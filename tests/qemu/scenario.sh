@@ -1,3 +1,4 @@
+# SPDX-License-Identifier: GPL-2.0-or-later
 # What relayswitch does on a PC with parallel ports at 0x378 and 0x278 (and no
 # device at 0x3bc), as root, as a member of group lp and as a user outside it;
 # "plain" on an ordinary kernel, "lockdown" on one locked down as under Secure
