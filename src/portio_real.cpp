@@ -77,17 +77,25 @@ static void hold_rootlock(int port)
 	heldbase = port;
 }
 
+// Takes the lock of port's device, giving up any other: 1 when held, 0 when no
+// registered parallel port covers port, -1 when its device does not open.
+static int lock_device(int port)
+{
+	release();
+	int base, n = parport_find(port, &base);
+	if (n < 0)
+		return 0;
+	int fd = parport_open(n);
+	if (fd < 0)
+		return -1;
+	hold(fd, base);
+	return 1;
+}
+
 // The raw route's lock: the port's device where it has one, else root's file.
 static void lock_raw(int port)
 {
-	if (holds(port))
-		return;
-	release();
-	int base, n = parport_find(port, &base);
-	int fd = n >= 0 ? parport_open(n) : -1;
-	if (fd >= 0)
-		hold(fd, base);
-	else
+	if (!holds(port) && lock_device(port) <= 0)
 		hold_rootlock(port);
 }
 
@@ -95,23 +103,16 @@ static void lock_raw(int port)
 // made while others wait on the lock can't pile up in the kernel).
 static int driver(int port)
 {
-	if (holds(port) && claimed)
-		return DRIVER;
-	int base, n = parport_find(port, &base);
-	if (n < 0) {
-		release();
-		return parport_any() ? EMPTY : REFUSED;
-	}
 	if (!holds(port)) {
-		release();
-		int fd = parport_open(n);
-		if (fd < 0)
-			return REFUSED;
-		hold(fd, base);
+		int got = lock_device(port);
+		if (got <= 0)
+			return got == 0 && parport_any() ? EMPTY : REFUSED;
 	}
-	if (parport_claim(held) != 0)
-		return REFUSED;
-	claimed = 1;
+	if (!claimed) {
+		if (parport_claim(held) != 0)
+			return REFUSED;
+		claimed = 1;
+	}
 	return DRIVER;
 }
 

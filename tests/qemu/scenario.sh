@@ -29,9 +29,9 @@ drivers() {
 	done
 }
 
-# Eight runs at once on port $1, switching lines $2 ($3 on or off), four as
-# root and four as a member of lp; each reads the status 32 times between its
-# read and its write. Then both latches.
+# Eight runs at once on port $1, each switching one line $2 (on or off), four
+# as root and four as a member of lp; each reads the status 32 times between
+# its read and its write.
 race() {
 	for n in 1 2 3 4 5 6 7 8; do
 		case $n in [1-4]) who= ;; *) who=$LP ;; esac
