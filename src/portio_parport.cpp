@@ -4,18 +4,26 @@
 // /proc/sys/dev/parport/parportN, whose base-addr starts with the port's base
 // address in decimal, and /dev/parportN, which root and group lp may open. The
 // number N says nothing about the address: find it by the base.
+//
+// A claim (PPCLAIM) that has to wait sleeps holding a mutex that every ppdev
+// request on the machine needs, so while it waits, no other program can use
+// or release any parallel-port device. So a claim is only asked for when the
+// port's devices/active shows no holder, and under the run's bound on waiting:
+// a claim that loses the race then costs at most the time the run has left.
 #include "route.h"
 
 #include <dirent.h>
+#include <errno.h>
 #include <fcntl.h>
 #include <linux/ppdev.h>
+#include <stdio.h>
+#include <stdlib.h>
+#include <string.h>
 #include <sys/ioctl.h>
+#include <time.h>
 #include <unistd.h>
 
-#include <cerrno>
-#include <cstdio>
-#include <cstdlib>
-#include <cstring>
+#include "portwait.h"
 
 static const char procdir[] = "/proc/sys/dev/parport";
 
@@ -33,60 +41,77 @@ static int number(const char *name)
 	return n;
 }
 
-// The base address of parportN, or -1.
-static int base_of(int n)
+// Up to size - 1 bytes of parportN's file name, or -1.
+static int readproc(int n, const char *name, char *text, int size)
 {
-	char path[64], text[32];
-	snprintf(path, sizeof path, "%s/parport%d/base-addr", procdir, n);
+	char path[80];
+	snprintf(path, sizeof path, "%s/parport%d/%s", procdir, n, name);
 	int fd = open(path, O_RDONLY | O_CLOEXEC);
 	if (fd < 0)
 		return -1;
-	ssize_t len = read(fd, text, sizeof text - 1);
+	ssize_t len = read(fd, text, size - 1);
 	close(fd);
-	if (len <= 0 || text[0] < '0' || text[0] > '9')
+	if (len < 0)
 		return -1;
 	text[len] = '\0';
+	return static_cast<int>(len);
+}
+
+// The base address of parportN, or -1.
+static int base_of(int n)
+{
+	char text[32];
+	if (readproc(n, "base-addr", text, sizeof text) <= 0 || text[0] < '0' || text[0] > '9')
+		return -1;
 	long base = strtol(text, nullptr, 10);
 	return base <= 0xFFFF ? static_cast<int>(base) : -1;
 }
 
-// The number of the next registered parallel port in dir, or -1 at the end.
-static int next_port(DIR *dir)
+// The registered parallel ports, read once a run: a run takes milliseconds.
+enum { MAXPORTS = 16 };
+static int nports = -1;
+static int portn[MAXPORTS], portbase[MAXPORTS];
+
+static void scan()
 {
-	for (struct dirent *e; (e = readdir(dir));)
-		if (int n = number(e->d_name); n >= 0)
-			return n;
-	return -1;
+	if (nports >= 0)
+		return;
+	nports = 0;
+	DIR *dir = opendir(procdir);
+	if (!dir)
+		return;
+	for (struct dirent *e; nports < MAXPORTS && (e = readdir(dir));) {
+		int n = number(e->d_name), base = n >= 0 ? base_of(n) : -1;
+		if (base >= 0) {
+			portn[nports] = n;
+			portbase[nports++] = base;
+		}
+	}
+	closedir(dir);
 }
 
 int parport_find(int port, int *base)
 {
-	DIR *dir = opendir(procdir);
-	if (!dir)
-		return -1;
-	int n;
-	while ((n = next_port(dir)) >= 0) {
-		*base = base_of(n);
-		if (*base >= 0 && port >= *base && port <= *base + 2)
-			break;
-	}
-	closedir(dir);
-	return n;
+	scan();
+	for (int i = 0; i < nports; i++)
+		if (port >= portbase[i] && port <= portbase[i] + 2) {
+			*base = portbase[i];
+			return portn[i];
+		}
+	return -1;
 }
 
 int parport_any()
 {
-	DIR *dir = opendir(procdir);
-	if (!dir)
-		return 0;
-	int n, fd = -1;
-	while (fd < 0 && (n = next_port(dir)) >= 0)
-		fd = parport_open(n);
-	closedir(dir);
-	if (fd < 0)
-		return 0;
-	close(fd);
-	return 1;
+	scan();
+	for (int i = 0; i < nports; i++) {
+		int fd = parport_open(portn[i]);
+		if (fd >= 0) {
+			close(fd);
+			return 1;
+		}
+	}
+	return 0;
 }
 
 int parport_open(int n)
@@ -96,9 +121,33 @@ int parport_open(int n)
 	return open(path, O_RDWR | O_CLOEXEC);
 }
 
-int parport_claim(int fd)
+int parport_holder(int n, char *name, int size)
 {
-	return ioctl(fd, PPCLAIM);
+	int len = readproc(n, "devices/active", name, size);
+	while (len > 0 && (name[len - 1] == '\n' || name[len - 1] == ' '))
+		name[--len] = '\0';
+	return len > 0 && strcmp(name, "none") != 0;
+}
+
+// While another device holds the port, look again every 20 ms; once it is free,
+// ask for the claim, which is only ever asked for under the bound.
+static int claim(int fd, int n, int block)
+{
+	char who[64];
+	if (!block)
+		errno = EAGAIN;
+	else if (parport_holder(n, who, sizeof who)) {
+		struct timespec pause = { 0, 20000000 };
+		nanosleep(&pause, nullptr);
+		errno = EAGAIN;
+	} else
+		return ioctl(fd, PPCLAIM);
+	return -1;
+}
+
+int parport_claim(int fd, int n)
+{
+	return port_wait(claim, fd, n);
 }
 
 int parport_in(int fd, int reg)

@@ -7,111 +7,185 @@
 // user any other port reads as an empty bus reads, 0xff, and can't be written.
 // A range past 0xffff is never served.
 //
-// The lock: two runs never interleave their read-modify-write of one port. A
-// run holds at most one lock, on the port it works on, from its read of the
-// base to its write there; a -p to another port gives it up, so runs that visit
-// ports in opposite orders can't deadlock. Only those who may use a port can
-// hold its lock: a port with a driver is locked by flock on its device, on both
-// routes; a port without one only root can reach, and its lock is a byte of a
-// file that only root can create and open.
+// The lock: two runs never interleave their read-modify-write of one port. The
+// lock of a port is decided by the port alone: the device of the registered
+// parallel port whose registers cover it (flock, on both routes), else root's
+// byte at exactly that address in a file that only root can create and open.
+// So only those who may use a port can hold its lock. A run takes the lock of
+// each port it reads before reading it and gives up the others, but for the
+// lock of the register just before this one: a status read (base + 1) keeps the
+// base's lock to the final write. Locks are thus only ever waited for upwards
+// while others are held, and runs can't deadlock. No wait lasts past the run's
+// bound (portwait.h); a port still busy then ends the run with a message.
+#include <errno.h>
 #include <fcntl.h>
+#include <stdio.h>
 #include <sys/file.h>
 #include <sys/stat.h>
 #include <unistd.h>
 
-#include <cerrno>
-
 #include "portio.h"
+#include "portwait.h"
 #include "route.h"
 
 static const char rootlock[] = "/run/relayswitch.lock";
 
-enum { REFUSED, RAW, DRIVER, EMPTY };
+enum { REFUSED, RAW, DRIVER, UNSERVED };
 static int route;	// how the port granted last is reached
-static int refusal;	// what ioperm said of it, for a write on the EMPTY route
-static int held = -1;	// the open file whose lock this run holds, or -1
-static int heldbase;	// the base of the port it locks
-static int claimed;	// held is that port's device, claimed for the driver route
+static int refusal;	// what ioperm said of it: a write to an UNSERVED port is refused so
 
-static int holds(int port)
+// The locks held, at most two. Each is named by its key, the address it covers
+// from (a registered port's base, or the port itself), and is the flock of
+// lockfd, the device /dev/parport<lockn>, or else root's byte at the key.
+static int lockkey[2] = { -1, -1 };
+static int lockfd[2] = { -1, -1 };
+static int lockn[2];
+static int claimed[2];	// the device is claimed, for the driver route
+static int current;	// the lock of the port granted last
+static int rootfd = -1;	// root's lock file; -2 where it can't be used
+
+// The key of port's lock, and the device that covers it (-1: none).
+static int key(int port, int *n)
 {
-	return held >= 0 && port >= heldbase && port <= heldbase + 2;
+	int base;
+	*n = parport_find(port, &base);
+	return *n >= 0 ? base : port;
 }
 
-static void release()
+static int held(int k)
 {
-	if (held >= 0)
-		close(held);
-	held = -1;
-	claimed = 0;
+	for (int i = 0; i < 2; i++)
+		if (k >= 0 && lockkey[i] == k)
+			return i;
+	return -1;
 }
 
-static void hold(int fd, int base)
+static void unlock(int i)
 {
-	while (flock(fd, LOCK_EX) != 0 && errno == EINTR) {
+	if (lockfd[i] >= 0) {
+		close(lockfd[i]);	// and with it the claim
+	} else if (lockkey[i] >= 0) {
+		struct flock range = {};
+		range.l_type = F_UNLCK;
+		range.l_whence = SEEK_SET;
+		range.l_start = lockkey[i];
+		range.l_len = 1;
+		fcntl(rootfd, F_SETLK, &range);
 	}
-	held = fd;
-	heldbase = base;
+	lockkey[i] = lockfd[i] = -1;
+	claimed[i] = 0;
 }
 
-// A port without a driver: its byte of root's lock file. Anything there that
-// root did not make for itself is left alone, and the run goes on unlocked.
-static void hold_rootlock(int port)
+static int flock_device(int fd, int, int block)
 {
-	int fd = open(rootlock, O_RDWR | O_CREAT | O_NOFOLLOW | O_NONBLOCK | O_CLOEXEC, 0600);
-	struct stat st;
-	if (fd < 0)
-		return;
-	if (fstat(fd, &st) != 0 || !S_ISREG(st.st_mode) || st.st_uid != 0 || (st.st_mode & 077)) {
-		close(fd);
-		return;
-	}
+	return flock(fd, block ? LOCK_EX : LOCK_EX | LOCK_NB);
+}
+
+static int lock_byte(int fd, int at, int block)
+{
 	struct flock range = {};
 	range.l_type = F_WRLCK;
 	range.l_whence = SEEK_SET;
-	range.l_start = port;
+	range.l_start = at;
 	range.l_len = 1;
-	while (fcntl(fd, F_SETLKW, &range) != 0 && errno == EINTR) {
-	}
-	held = fd;
-	heldbase = port;
-}
-
-// Takes the lock of port's device, giving up any other: 1 when held, 0 when no
-// registered parallel port covers port, -1 when its device does not open.
-static int lock_device(int port)
-{
-	release();
-	int base, n = parport_find(port, &base);
-	if (n < 0)
+	if (fcntl(fd, block ? F_SETLKW : F_SETLK, &range) == 0)
 		return 0;
-	int fd = parport_open(n);
-	if (fd < 0)
-		return -1;
-	hold(fd, base);
-	return 1;
+	if (errno == EACCES)
+		errno = EAGAIN;
+	return -1;
 }
 
-// The raw route's lock: the port's device where it has one, else root's file.
-static void lock_raw(int port)
+// Root's lock file. Anything there that root did not make for itself is left
+// alone, and root's runs go on unlocked.
+static int open_rootlock()
 {
-	if (!holds(port) && lock_device(port) <= 0)
-		hold_rootlock(port);
+	int fd = open(rootlock, O_RDWR | O_CREAT | O_NOFOLLOW | O_NONBLOCK | O_CLOEXEC, 0600);
+	struct stat st;
+	if (fd >= 0 && (fstat(fd, &st) != 0 || !S_ISREG(st.st_mode) || st.st_uid != 0 ||
+			(st.st_mode & 077))) {
+		close(fd);
+		fd = -1;
+	}
+	return fd >= 0 ? fd : -2;
 }
 
-// The driver route: the port's device, locked first and then claimed (claims
-// made while others wait on the lock can't pile up in the kernel).
+[[noreturn]] static void busy(int k, int n)
+{
+	char dev[32], who[64];
+	snprintf(dev, sizeof dev, "/dev/parport%d", n);
+	int claim = n >= 0 && parport_holder(n, who, sizeof who);
+	port_fail("relayswitch: port 0x%x (%s) is busy: %s%s\n", k, n >= 0 ? dev : rootlock,
+		  claim ? "claimed by " : "locked by another run", claim ? who : "");
+}
+
+[[noreturn]] static void driver_failed(const char *what, int n)
+{
+	port_fail("relayswitch: cannot %s /dev/parport%d: %m\n", what, n);
+}
+
+// Takes the lock of port, giving up all others but the lock of the register
+// just before it. The driver route (raw 0) locks devices only. Returns the
+// lock's slot, or -1 when the run goes on without one: on the raw route where
+// no lock can be had, on the driver route where the device does not open.
+static int lock(int port, int raw)
+{
+	int n, k = key(port, &n), i = held(k);
+	if (i >= 0)
+		return i;
+	int m, keep = held(key(port - 1, &m));
+	for (int j = 0; j < 2; j++)
+		if (j != keep)
+			unlock(j);
+	i = keep == 0;
+	int fd = n >= 0 ? parport_open(n) : -1;
+	if (fd >= 0) {
+		if (port_wait(flock_device, fd, 0) == 0) {
+			lockkey[i] = k;
+			lockfd[i] = fd;
+			lockn[i] = n;
+			return i;
+		}
+		if (errno == ETIMEDOUT)
+			busy(k, n);
+		if (!raw)
+			driver_failed("lock", n);
+		close(fd);	// a lock that failed is no lock: root's byte instead
+	}
+	if (!raw)
+		return -1;
+	if (rootfd == -1)
+		rootfd = open_rootlock();
+	if (rootfd < 0)
+		return -1;
+	if (port_wait(lock_byte, rootfd, k) != 0) {
+		if (errno == ETIMEDOUT)
+			busy(k, -1);
+		return -1;
+	}
+	lockkey[i] = k;
+	return i;
+}
+
+// The driver route: the port's device, locked first and then claimed, so that
+// claims made while other runs wait on the lock can't pile up in the kernel.
 static int driver(int port)
 {
-	if (!holds(port)) {
-		int got = lock_device(port);
-		if (got <= 0)
-			return got == 0 && parport_any() ? EMPTY : REFUSED;
+	int base, n = parport_find(port, &base);
+	if (n < 0) {
+		for (int j = 0; j < 2; j++)
+			unlock(j);
+		return parport_any() ? UNSERVED : REFUSED;
 	}
-	if (!claimed) {
-		if (parport_claim(held) != 0)
-			return REFUSED;
-		claimed = 1;
+	current = lock(port, 0);
+	if (current < 0 || lockfd[current] < 0)
+		return REFUSED;
+	if (!claimed[current]) {
+		if (parport_claim(lockfd[current], n) != 0) {
+			if (errno == ETIMEDOUT)
+				busy(base, n);
+			driver_failed("claim", n);
+		}
+		claimed[current] = 1;
 	}
 	return DRIVER;
 }
@@ -120,7 +194,7 @@ int io_permit(int from, int count)
 {
 	if (raw_permit(from, count) == 0) {
 		route = RAW;
-		lock_raw(from);
+		lock(from, 1);
 		return 0;
 	}
 	refusal = errno;
@@ -133,9 +207,12 @@ int io_in(int port)
 {
 	if (route == RAW)
 		return raw_in(port);
-	if (route == DRIVER)
-		return parport_in(held, port - heldbase);
-	return 0xFF;
+	if (route == UNSERVED)
+		return 0xFF;
+	int value = parport_in(lockfd[current], port - lockkey[current]);
+	if (value < 0)
+		driver_failed("read", lockn[current]);
+	return value;
 }
 
 int io_out(int value, int port)
@@ -144,8 +221,11 @@ int io_out(int value, int port)
 		raw_out(value, port);
 		return 0;
 	}
-	if (route == DRIVER && port == heldbase)
-		return parport_out(held, value);
-	errno = refusal;
-	return -1;
+	if (route == UNSERVED || port != lockkey[current]) {
+		errno = refusal;
+		return -1;
+	}
+	if (parport_out(lockfd[current], value) != 0)
+		driver_failed("write", lockn[current]);
+	return 0;
 }

@@ -3,10 +3,13 @@
 //
 // A run reads the data register, applies the options strictly from left to
 // right to that byte, and hands it to pinlatch_all, which writes it once and
-// ends the process. Help screens and usage errors end the run with status 1.
-#include <cstdio>
-#include <cstdlib>
-#include <cstring>
+// ends the process. Help screens, usage errors and output that can't be
+// written end the run with status 1.
+#include <errno.h>
+#include <fcntl.h>
+#include <stdio.h>
+#include <stdlib.h>
+#include <string.h>
 #include <unistd.h>
 
 #include "pinlatch.h"
@@ -14,11 +17,30 @@
 static const char banner[] = "Paralle Port Control Program version 0.4";
 static const char credit[] = "Last modified December 2026 for relayswitch";
 
+// Descriptors 0, 1 and 2 stay taken, by /dev/null where one is closed: else the
+// first file the run opens -- a port's device, a lock, the simulator's state --
+// would become standard output or error, and what the run prints would go out
+// of the port or into the file.
+static void keep_streams()
+{
+	for (int fd = 0; fd < 3; fd++)
+		if (fcntl(fd, F_GETFD) < 0 && open("/dev/null", O_RDWR) != fd)
+			_exit(1);
+}
+
+// A line that can't be written (full disk, closed pipe) fails the run before
+// anything is written to the port: status 0 means all the output went out.
+[[noreturn]] static void write_error()
+{
+	fprintf(stderr, "relayswitch: write error: %s\n", strerror(errno));
+	exit(1);
+}
+
 // Prints one line and flushes it, so each line leaves as soon as it is done.
 static void say(const char *line)
 {
-	puts(line);
-	fflush(stdout);
+	if (puts(line) == EOF || fflush(stdout) == EOF)
+		write_error();
 }
 
 static void sayall(const char *const *lines, size_t n)
@@ -151,6 +173,7 @@ static int pinword(const char *word)
 
 int main(int argc, char *argv[])
 {
+	keep_streams();
 	if (argc < 2)
 		userage();
 

@@ -15,7 +15,10 @@ int parport_find(int port, int *base);	// N whose registers base..base + 2 inclu
 					// port, with its base; or -1
 int parport_any();			// 1 when some parallel-port device opens
 int parport_open(int n);		// /dev/parportN: a descriptor, or -1 with errno
-int parport_claim(int fd);		// 0, or -1 with errno
+int parport_claim(int fd, int n);	// 0, or -1 with errno; ETIMEDOUT when another
+					// program held the port past the run's bound
+int parport_holder(int n, char *name, int size);	// 1 with its name when some
+							// device has claimed parportN
 int parport_in(int fd, int reg);	// register 0, 1 or 2: 0..255, or -1 with errno
 int parport_out(int fd, int value);	// the data register: 0, or -1 with errno
 

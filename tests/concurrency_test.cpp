@@ -1,7 +1,15 @@
 // SPDX-License-Identifier: GPL-2.0-or-later
 // Runs started at the same moment must not lose each other's switches: every
-// run's read-modify-write of the latch is atomic against all the others.
+// run's read-modify-write of the latch is atomic against all the others. And
+// none waits for another forever.
 #include <gtest/gtest.h>
+
+#include <fcntl.h>
+#include <signal.h>
+#include <sys/file.h>
+#include <sys/wait.h>
+#include <time.h>
+#include <unistd.h>
 
 #include "sim.h"
 
@@ -33,6 +41,53 @@ TEST(Concurrency, NoSwitchIsLost)
 		lost += __builtin_popcount(v278 ^ want) + __builtin_popcount(v378 ^ want);
 	}
 	EXPECT_EQ(lost, 0) << "switches lost, of " << rounds * 16;
+}
+
+}  // namespace
+
+namespace {
+
+// Holds the state file's lock, as a run that is stopped or hung would.
+int hold_state(const Scratch &s)
+{
+	int fd = open(s.path("state").c_str(), O_RDWR | O_CREAT | O_CLOEXEC, 0644);
+	EXPECT_EQ(flock(fd, LOCK_EX), 0);
+	return fd;
+}
+
+// A holder doing its work briefly delays a run; a stuck one ends it, once the
+// run has waited 10 seconds, with a message and nothing written.
+TEST(Concurrency, WaitsAreBounded)
+{
+	Scratch s;
+	setregs(s, "378=10");
+	int fd = hold_state(s);
+	pid_t run = start(s, { "-1", "on" }, nullptr, RELAYSWITCH_SIM, "");
+	sleep(1);
+	close(fd);
+	Result r = collect(s, run, "");
+	EXPECT_EQ(r.status, 0) << r.err;
+	EXPECT_EQ(r.state, "0x378 0x11\n");
+
+	fd = hold_state(s);
+	time_t began = time(nullptr);
+	run = start(s, { "-2", "on", "-o" }, nullptr, RELAYSWITCH_SIM, "");
+	int status = -1;
+	for (int waited = 0; waited < 600 && waitpid(run, &status, WNOHANG) == 0; waited++)
+		usleep(100000);
+	if (status == -1) {
+		kill(run, SIGKILL);
+		waitpid(run, &status, 0);
+		ADD_FAILURE() << "the run still waited after 60 s";
+	}
+	EXPECT_GE(time(nullptr) - began, 9);
+	EXPECT_TRUE(WIFEXITED(status) && WEXITSTATUS(status) == 1) << status;
+	EXPECT_EQ(slurp(s.path("err")),
+		  "relayswitch-sim: " + s.path("state") + " is busy: locked by another run\n");
+	EXPECT_EQ(slurp(s.path("out")), "");
+	EXPECT_EQ(trace(slurp(s.path("log"))), "BAD(ioperm 0x378 3)");
+	close(fd);
+	EXPECT_EQ(slurp(s.path("state")), "0x378 0x11\n");
 }
 
 }  // namespace

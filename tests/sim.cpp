@@ -2,6 +2,7 @@
 #include "sim.h"
 
 #include <fcntl.h>
+#include <signal.h>
 #include <ftw.h>
 #include <sys/wait.h>
 #include <sys/stat.h>
@@ -73,21 +74,52 @@ void simenv(const Scratch &s, const char *grants, const std::string &tag)
 		unsetenv("RELAYSWITCH_SIM_GRANTS");
 }
 
+// Points descriptor fd where the Streams say; the capture file is path.
+static void redirect(int fd, const char *how, const std::string &path)
+{
+	int to;
+	if (how && strcmp(how, "-") == 0) {
+		close(fd);
+		return;
+	}
+	if (how && strcmp(how, "|") == 0) {
+		int p[2];
+		if (pipe(p) != 0)
+			_exit(126);
+		close(p[0]);
+		signal(SIGPIPE, SIG_IGN);
+		to = p[1];
+	} else
+		to = open(how ? how : path.c_str(), O_WRONLY | O_CREAT | O_TRUNC, 0644);
+	dup2(to, fd);
+	if (to != fd)
+		close(to);
+}
+
 pid_t start(const Scratch &s, const std::vector<std::string> &args, const char *grants,
-	    const char *prog, const std::string &tag)
+	    const char *prog, const std::string &tag, Launch io)
 {
 	unlink(s.path("log" + tag).c_str());
+	FILE *empty[] = { fopen(s.path("out" + tag).c_str(), "w"), fopen(s.path("err" + tag).c_str(), "w") };
+	for (FILE *f : empty)
+		if (f)
+			fclose(f);
 	pid_t pid = fork();
 	if (pid != 0)
 		return pid;
-	int o = open(s.path("out" + tag).c_str(), O_WRONLY | O_CREAT | O_TRUNC, 0644);
-	int e = open(s.path("err" + tag).c_str(), O_WRONLY | O_CREAT | O_TRUNC, 0644);
 	int n = open("/dev/null", O_RDONLY);
 	dup2(n, 0);
-	dup2(o, 1);
-	dup2(e, 2);
+	close(n);
+	redirect(1, io.out, s.path("out" + tag));
+	redirect(2, io.err, s.path("err" + tag));
 	simenv(s, grants, tag);
 	unsetenv("POSIXLY_CORRECT");
+	if (io.homeless) {
+		unsetenv("RELAYSWITCH_SIM_STATE");
+		unsetenv("HOME");
+		if (chdir(s.dir.c_str()) != 0)
+			_exit(126);
+	}
 	// RELAYSWITCH_TEST_WRAP runs the program under a tool such as valgrind or an
 	// emulator, and RELAYSWITCH_TEST_PROG replaces relayswitch-sim by another build
 	// of it. The program is still named "relayswitch", as its diagnostics show: the
@@ -139,9 +171,9 @@ Result collect(const Scratch &s, pid_t pid, const std::string &tag)
 }
 
 Result runin(const Scratch &s, const std::vector<std::string> &args, const char *grants,
-	     const char *prog)
+	     const char *prog, Launch io)
 {
-	return collect(s, start(s, args, grants, prog, ""), "");
+	return collect(s, start(s, args, grants, prog, "", io), "");
 }
 
 Result runsim(const std::vector<std::string> &args, const std::string &regs, const char *grants,

@@ -24,6 +24,16 @@ struct Scratch {
 	std::string path(const std::string &name) const { return dir + "/" + name; }
 };
 
+// How a run is started, where it differs from a user's shell. out and err:
+// where standard output and error go -- nullptr to the files the Result is read
+// from, "-" nowhere (the descriptor is closed), "|" into a pipe nobody reads,
+// with SIGPIPE ignored (as systemd starts services), else that file. homeless:
+// neither RELAYSWITCH_SIM_STATE nor HOME is set.
+struct Launch {
+	const char *out = nullptr, *err = nullptr;
+	bool homeless = false;
+};
+
 // regs: registers to start from, "378=5a 379=87" (empty: a new state file).
 // grants: RELAYSWITCH_SIM_GRANTS, or nullptr for no limit.
 Result runsim(const std::vector<std::string> &args, const std::string &regs = "",
@@ -31,13 +41,14 @@ Result runsim(const std::vector<std::string> &args, const std::string &regs = ""
 
 // The same, in a scratch directory kept by the caller, so runs can follow each other.
 Result runin(const Scratch &s, const std::vector<std::string> &args, const char *grants = nullptr,
-	  const char *prog = RELAYSWITCH_SIM);
+	  const char *prog = RELAYSWITCH_SIM, Launch io = {});
+
 
 // Starts a run without waiting for it; its files are named with tag ("out" + tag,
 // "err" + tag, "log" + tag). finish() waits and returns the exit status;
 // collect() waits and gathers the Result.
 pid_t start(const Scratch &s, const std::vector<std::string> &args, const char *grants,
-	    const char *prog, const std::string &tag);
+	    const char *prog, const std::string &tag, Launch io = {});
 int finish(pid_t pid);
 Result collect(const Scratch &s, pid_t pid, const std::string &tag);
 

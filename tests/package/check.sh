@@ -122,7 +122,7 @@ unit)
 	unit=$root/usr/lib/systemd/system/relayswitch.service
 	systemd-analyze verify --man=no --root="$root" "$unit" >"$tmp/verify" 2>&1 || fail "verify"
 	grep -v 'running with root privileges' "$tmp/verify" | grep . && fail "systemd-analyze verify"
-	for line in Type=oneshot EnvironmentFile=/etc/default/relayswitch \
+	for line in Type=oneshot TimeoutStartSec=30 RemainAfterExit=yes EnvironmentFile=/etc/default/relayswitch \
 		'ExecStart=/usr/sbin/relayswitch $RELAYSWITCH_ARGS'; do
 		grep -qxF "$line" "$unit" || fail "the unit has no line $line"
 	done

@@ -6,15 +6,17 @@
 # parallel-port driver from its modules on the way, and the two transcripts
 # together are compared with the expected one. The program makes the same
 # ioperm/inb/outb calls and driver requests there as on a user's machine, and
-# the emulated data registers latch what it wrote.
+# the emulated data registers latch what it wrote. What the parallel ports
+# print (a byte each time the strobe pulses) is captured: the transcript says
+# how much, and nothing a run does may print.
 #
-#   run.sh RELAYSWITCH ASUSER HOLDLOCKS WORKDIR
+#   run.sh RELAYSWITCH ASUSER HOLDLOCKS HOLDCLAIM WORKDIR
 # Exit status: 0 same transcript, 1 different (the diff is shown), 77 skipped
 # because QEMU, a kernel with its parallel-port modules, a static busybox or
 # cpio is missing -- except in CI (CI=true), where a missing tool fails the test.
 set -u
 here=$(cd "$(dirname "$0")" && pwd)
-prog=$1 asuser=$2 holdlocks=$3 work=$4
+prog=$1 asuser=$2 holdlocks=$3 holdclaim=$4 work=$5
 
 . "$here/../skip.sh"
 qemu=$(command -v qemu-system-x86_64) || skip "no qemu-system-x86_64 (package qemu-system-x86)"
@@ -36,6 +38,7 @@ cp "$busybox" "$work/root/bin/busybox"
 cp "$prog" "$work/root/bin/relayswitch"
 cp "$asuser" "$work/root/bin/asuser"
 cp "$holdlocks" "$work/root/bin/holdlocks"
+cp "$holdclaim" "$work/root/bin/holdclaim"
 cp "$modules/parport/parport.ko" "$modules/parport/parport_pc.ko" "$modules/char/ppdev.ko" "$work/root/lib/"
 cp "$here/init" "$here/scenario.sh" "$work/root/"
 chmod 755 "$work/root/init"
@@ -45,20 +48,25 @@ chmod 755 "$work/root/init"
 for part in plain lockdown; do
 	append="console=ttyS0 panic=-1 quiet"
 	[ $part = lockdown ] && append="$append lockdown=integrity"
-	: >"$work/$part.raw"
-	timeout 300 "$qemu" -M pc -accel tcg -smp 2 -m 256 -display none -monitor none -no-reboot \
-		-kernel "$kernel" -initrd "$work/initrd" -append "$append" \
-		-serial "file:$work/$part.console" -serial "file:$work/$part.raw" \
-		-parallel file:/dev/null -parallel file:/dev/null
+	# An emulated boot now and then stalls early (a soft lockup under TCG):
+	# every boot is bounded, and one that did not finish is tried once more.
+	for try in 1 2; do
+		: >"$work/$part.raw"
+		: >"$work/$part.lpt1"
+		: >"$work/$part.lpt2"
+		timeout 300 "$qemu" -M pc -accel tcg -smp 2 -m 256 -display none -monitor none -no-reboot \
+			-kernel "$kernel" -initrd "$work/initrd" -append "$append" \
+			-serial "file:$work/$part.console" -serial "file:$work/$part.raw" \
+			-parallel "file:$work/$part.lpt1" -parallel "file:$work/$part.lpt2"
+		tr -d '\r' <"$work/$part.raw" | grep -qx '== end' && break
+		echo "the emulated PC ($part, boot $try) did not finish the scenario; its console ends:"
+		tail -n 30 "$work/$part.console"
+	done
 	tr -d '\r' <"$work/$part.raw" >>"$work/transcript"
+	echo "== the parallel ports printed $(cat "$work/$part.lpt1" "$work/$part.lpt2" | wc -c) bytes" \
+		>>"$work/transcript"
 done
 
-for part in plain lockdown; do
-	if ! tr -d '\r' <"$work/$part.raw" | grep -qx '== end'; then
-		echo "the emulated PC ($part) did not finish the scenario; its console ends:"
-		tail -n 30 "$work/$part.console"
-	fi
-done
 if diff -u "$here/transcript.expected" "$work/transcript"; then
 	case $(od -An -tx1 -j4 -N1 "$prog") in
 	*01) bits=32-bit ;;

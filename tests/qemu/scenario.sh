@@ -51,6 +51,81 @@ crossing() {
 	sort /tmp/cross | uniq -c
 }
 
+# Rounds of eight runs at once on 0x378, all on and then all off; four of them
+# pass by 0x377 first, a port without a driver, and must still lock 0x378.
+passing() {
+	lost=0
+	for round in 1 2 3 4 5 6 7 8 9 10 11 12 13 14 15 16 17 18 19 20; do
+		for want in on off; do
+			for n in 1 2 3 4 5 6 7 8; do
+				case $n in
+				[1-4]) $P -p 377 -p 378 -$n $want -o -o -o -o >/dev/null & ;;
+				*) $P -$n $want -o -o -o -o >/dev/null & ;;
+				esac
+			done
+			wait
+			case $want$($P -o | cut -c1-8) in
+			on11111111 | off00000000) ;;
+			*) lost=$((lost + 1)) ;;
+			esac
+		done
+	done
+	echo "20 rounds, all on and all off: $lost lost a switch"
+}
+
+# The device of the parallel port at base $1 (decimal).
+device_of() {
+	for d in /proc/sys/dev/parport/parport*; do
+		[ "$(cut -f1 "$d/base-addr")" = "$1" ] && echo "/dev/${d##*/}"
+	done
+}
+
+# Runs the command while another program holds the driver's claim on 0x378
+# for $1 seconds (until the command ends, at most), and says how long the
+# command took: between $2 and $3 seconds is as expected.
+holding() {
+	secs=$1 least=$2 most=$3
+	shift 3
+	: >/tmp/hold
+	/bin/holdclaim "$secs" "$(device_of 888)" >>/tmp/hold 2>&1 &
+	holder=$!
+	for try in 1 2 3 4 5 6 7 8 9 10; do
+		grep -q claimed /tmp/hold && break
+		sleep 0.2
+	done
+	cat /tmp/hold
+	began=$(date +%s)
+	run "$@"
+	took=$(($(date +%s) - began))
+	if [ $took -ge "$least" ] && [ $took -le "$most" ]; then
+		echo "took $least to $most s"
+	else
+		echo "took $took s"
+	fi
+	kill -TERM $holder 2>/dev/null
+	wait $holder
+	sed 1d /tmp/hold
+}
+
+# The command with its standard output or error closed, or output to a full disk.
+closed_out() { "$@" >&-; }
+closed_err() { "$@" 2>&-; }
+full_out() { "$@" >/dev/full; }
+
+# What a member of lp meets, through the driver, on 0x378: closed standard
+# streams, a full disk, and another program holding the port for a while and
+# for good.
+streams_and_holders() {
+	run $P -a off
+	run closed_out $1 $P -1 on -o
+	run closed_err $1 $P -x
+	run full_out $1 $P -o -3 on
+	run $P -o
+	holding 3 2 5 $1 $P -2 on -o
+	holding 60 9 12 $1 $P -4 on -o
+	run $P -o
+}
+
 # Rounds of races on both ports, all on then all off.
 races() {
 	for round in 1 2 3; do
@@ -82,6 +157,8 @@ if [ "$1" = lockdown ]; then
 	echo "== root and lp at once, through the driver: no switch is lost"
 	races
 	crossing "$LP"
+	echo "== root through the driver: closed streams, another program holding the port"
+	streams_and_holders ""
 	echo "== end of the locked-down part"
 	exit 0
 fi
@@ -163,6 +240,10 @@ run timeout 20 $P -p 278 -5 on -o
 run timeout 20 $P -p 3bc -o
 kill $!
 wait
+echo "== a member of lp: closed streams, another program holding the port"
+streams_and_holders "$LP"
+echo "== runs that pass by a port without a driver lock the port they switch"
+passing
 echo "== only 0x278 registered, as a PCI card alone would be"
 rmmod ppdev parport_pc parport
 drivers io=0x278

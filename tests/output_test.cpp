@@ -1,0 +1,121 @@
+// SPDX-License-Identifier: GPL-2.0-or-later
+// Where the output goes: closed standard streams never let a status line or a
+// diagnostic into a file the run opened, and output that could not be written
+// is never reported as success. And the simulator's state file: what can't be
+// read back whole ends the run and stays as it was.
+#include <gtest/gtest.h>
+
+#include <fcntl.h>
+#include <unistd.h>
+
+#include "sim.h"
+
+namespace {
+
+const char *const fresh = "0x278 0x00\n0x378 0x00\n0x3bc 0x00\n";
+
+TEST(Output, ClosedFullOrBrokenStreams)
+{
+	const char *const full = "relayswitch: write error: No space left on device\n";
+	const struct {
+		std::vector<std::string> args;
+		Launch io;
+		const char *out, *err;
+		int status;
+		const char *trace;
+	} cases[] = {
+		// A closed stream is /dev/null: what goes there is lost on purpose.
+		{ { "-1", "on", "-o" }, { "-", nullptr }, "", "", 0, "r378 r379*8 w378=01" },
+		{ { "-2", "on", "-h" }, { "-", nullptr }, "", "", 1, "r378" },
+		{ { "-x" }, { nullptr, "-" }, "@usage", "", 1, "r378" },
+		{ { "-o", "-1" }, { "-", "-" }, "", "", 1, "r378 r379*8" },
+		// Output that can't be written fails the run before the port is written.
+		{ { "-o", "-3", "on" }, { "/dev/full", nullptr }, "", full, 1, "r378 r379*8" },
+		{ { "-3", "on", "-o", "-o" }, { "|", nullptr }, "",
+		  "relayswitch: write error: Broken pipe\n", 1, "r378 r379*8" },
+		{ { "-h" }, { "/dev/full", nullptr }, "", full, 1, "r378" },
+		{ { "-o" }, { "/dev/full", "/dev/full" }, "", "", 1, "r378 r379*8" },
+		{ {}, { "/dev/full", nullptr }, "", full, 1, "" },
+		// A run that prints nothing loses nothing.
+		{ { "-3", "on" }, { "/dev/full", nullptr }, "", "", 0, "r378 w378=04" },
+	};
+	for (auto &c : cases) {
+		SCOPED_TRACE("relayswitch" + quoted(c.args) + " >" + (c.io.out ? c.io.out : "") + " 2>" +
+			     (c.io.err ? c.io.err : ""));
+		Scratch s;
+		Result r = runin(s, c.args, nullptr, RELAYSWITCH_SIM, c.io);
+		EXPECT_EQ(r.out, std::string(c.out) == "@usage" ? golden("usage.golden") : c.out);
+		EXPECT_EQ(r.err, c.err);
+		EXPECT_EQ(r.status, c.status);
+		EXPECT_EQ(r.trace, c.trace);
+		// The state file holds registers and nothing else: 0x378 as written.
+		std::string want = fresh;
+		if (auto w = std::string(c.trace).find("w378="); w != std::string::npos)
+			want.replace(want.find("0x378 0x") + 8, 2, std::string(c.trace).substr(w + 5, 2));
+		EXPECT_EQ(r.state, *c.trace ? want : "");
+	}
+}
+
+std::string lines(int n, const char *format)
+{
+	std::string text;
+	char line[32];
+	for (int i = 0; i < n; i++) {
+		snprintf(line, sizeof line, format, 0x1000 + i);
+		text += line;
+	}
+	return text;
+}
+
+TEST(SimStateFile, RefusedUnlessReadBackWhole)
+{
+	const struct {
+		std::string text;
+		const char *why;
+	} cases[] = {
+		{ "hello\n", "is not a state file (line 1)" },
+		{ golden("usage.golden"), "is not a state file (line 3)" },
+		{ "0x378 0x05\n0x37", "is not a state file (line 2)" },
+		{ "0x378 0x05 0x06\n", "is not a state file (line 1)" },
+		{ "0x378 0x100\n", "is not a state file (line 1)" },
+		{ "0x10000 0x00\n", "is not a state file (line 1)" },
+		{ "# the bench PC\n\n", "is not a state file (no register)" },
+		{ lines(4097, "0x%x 0x00\n"), "is too big for a state file" },
+		{ lines(7000, "0x%x 0x00    \n"), "is too big for a state file" },
+	};
+	for (auto &c : cases) {
+		SCOPED_TRACE(c.why);
+		Scratch s;
+		FILE *f = fopen(s.path("state").c_str(), "w");
+		fputs(c.text.c_str(), f);
+		fclose(f);
+		Result r = runin(s, { "-a", "on" });
+		EXPECT_EQ(r.status, 1);
+		EXPECT_EQ(r.out, "");
+		EXPECT_EQ(r.err, "relayswitch-sim: " + s.path("state") + " " + c.why + "\n");
+		EXPECT_EQ(r.trace.find('w'), std::string::npos) << r.trace;
+		EXPECT_EQ(r.state, c.text);
+	}
+	// Spaces around the words and a comment are fine.
+	Scratch s;
+	FILE *f = fopen(s.path("state").c_str(), "w");
+	fputs("# card\n  0x378\t0x05  \n\n", f);
+	fclose(f);
+	EXPECT_EQ(runin(s, { "-o" }).out, "10100000 11111110\n");
+}
+
+// With no state file named and no home to keep it in, the simulator says so
+// rather than write one into whatever directory it runs in.
+TEST(SimStateFile, NeedsAPlace)
+{
+	Scratch s;
+	Launch homeless;
+	homeless.homeless = true;
+	Result r = runin(s, { "-1", "on" }, nullptr, RELAYSWITCH_SIM, homeless);
+	EXPECT_EQ(r.status, 1);
+	EXPECT_EQ(r.err, "relayswitch-sim: no state file: set RELAYSWITCH_SIM_STATE or HOME\n");
+	EXPECT_NE(access(s.path(".relayswitch-sim").c_str(), F_OK), 0);
+	EXPECT_NE(access(s.path("bin/.relayswitch-sim").c_str(), F_OK), 0);
+}
+
+}  // namespace
