@@ -25,17 +25,17 @@ need() {
 static=yes
 readelf -l "$build/relayswitch" | grep -q INTERP && static=
 installed=$(grep . <<LIST | sort
+bin/relayswitch
 bin/relayswitch-sim
 etc/default/relayswitch
 lib/systemd/system/relayswitch.service
-sbin/relayswitch
 share/bash-completion/completions/relayswitch
 share/bash-completion/completions/relayswitch-sim
 share/doc/relayswitch/changelog.gz
 share/doc/relayswitch/copyright
 ${static:+share/lintian/overrides/relayswitch}
 share/man/man1/relayswitch-sim.1.gz
-share/man/man8/relayswitch.8.gz
+share/man/man1/relayswitch.1.gz
 LIST
 )
 in_usr=$(sed 's|^|usr/|; s|^usr/etc/|etc/|' <<<"$installed" | sort)
@@ -43,27 +43,27 @@ in_usr=$(sed 's|^|usr/|; s|^usr/etc/|etc/|' <<<"$installed" | sort)
 case $what in
 man)
 	need man
-	for page in "$src/src/relayswitch.8" "$src/src/relayswitch-sim.1"; do
+	for page in "$src/src/relayswitch.1" "$src/src/relayswitch-sim.1"; do
 		LC_ALL=C.UTF-8 MANWIDTH=80 man --warnings -E UTF-8 -l "$page" >"$tmp/page" 2>"$tmp/warn"
 		[ -s "$tmp/warn" ] && fail "$page: $(cat "$tmp/warn")"
 		grep -q '^NAME' "$tmp/page" || fail "$page did not render"
 	done
-	# Every option and section of relayswitch(8) is there.
-	LC_ALL=C.UTF-8 MANWIDTH=80 man -l "$src/src/relayswitch.8" >"$tmp/page" 2>/dev/null
-	for section in NAME SYNOPSIS DESCRIPTION OPTIONS ROUTES WIRING "EXIT STATUS" EXAMPLES FILES \
+	# Every option and section of relayswitch(1) is there.
+	LC_ALL=C.UTF-8 MANWIDTH=80 man -l "$src/src/relayswitch.1" >"$tmp/page" 2>/dev/null
+	for section in NAME SYNOPSIS DESCRIPTION OPTIONS ROUTES WAITING WIRING "EXIT STATUS" EXAMPLES FILES \
 		SECURITY DIAGNOSTICS "SEE ALSO"; do
-		grep -qx "$section" "$tmp/page" || fail "relayswitch(8) has no section $section"
+		grep -qx "$section" "$tmp/page" || fail "relayswitch(1) has no section $section"
 	done
 	sed -n '/^OPTIONS/,/^WIRING/p' "$tmp/page" >"$tmp/options"
 	for opt in '-1 ... -8 on|off' '-a on|off' '-p port' '-o' '-h' '-e'; do
 		# The option heads its paragraph: alone on its line, or before its text.
 		awk -v o="$opt" '{ sub(/^ +/, "") }
 			index($0, o) == 1 && (length($0) == length(o) || substr($0, length(o) + 1, 2) == "  ") { f = 1 }
-			END { exit !f }' "$tmp/options" || fail "relayswitch(8) does not describe $opt"
+			END { exit !f }' "$tmp/options" || fail "relayswitch(1) does not describe $opt"
 	done
 	for text in 'ioperm: Operation not permitted' 'ioperm: Function not implemented' \
 		'ioperm: Invalid argument' /run/relayswitch.lock /dev/parportN 'ioperm(2)' 'outb(2)'; do
-		grep -qF "$text" "$tmp/page" || fail "relayswitch(8) does not name $text"
+		grep -qF "$text" "$tmp/page" || fail "relayswitch(1) does not name $text"
 	done
 	;;
 install)
@@ -75,9 +75,9 @@ install)
 		got=$(cd "$top" && find . -type f | sed 's|^\./||' | sort)
 		[ "$got" = "$want" ] || fail "installed under $top:"$'\n'"$got"
 	done
-	[ -x "$tmp/prefix/sbin/relayswitch" ] && [ -x "$tmp/prefix/bin/relayswitch-sim" ] ||
+	[ -x "$tmp/prefix/bin/relayswitch" ] && [ -x "$tmp/prefix/bin/relayswitch-sim" ] ||
 		fail "programs not executable"
-	grep -qxF "ExecStart=$tmp/prefix/sbin/relayswitch \$RELAYSWITCH_ARGS" \
+	grep -qxF "ExecStart=$tmp/prefix/bin/relayswitch \$RELAYSWITCH_ARGS" \
 		"$tmp/prefix/lib/systemd/system/relayswitch.service" || fail "the unit runs another program"
 	# RELAYSWITCH_TEST_WRAP: an emulator, where the kernel can't run the build's programs.
 	out=$(RELAYSWITCH_SIM_STATE="$tmp/state" ${RELAYSWITCH_TEST_WRAP:-} "$tmp/prefix/bin/relayswitch-sim" -2 on -o)
@@ -93,6 +93,11 @@ deb)
 	[ "$got" = "$in_usr" ] || fail "package holds:"$'\n'"$got"
 	[ "$(dpkg-deb --ctrl-tarfile "$deb" | tar -xO ./conffiles)" = /etc/default/relayswitch ] ||
 		fail "/etc/default/relayswitch is not a conffile"
+	# The maintainer scripts that keep systemd's view of the unit, and purge it.
+	for script in postinst postrm; do
+		dpkg-deb --ctrl-tarfile "$deb" | tar -tvf - "./$script" 2>/dev/null | grep -q '^-rwxr-xr-x' ||
+			fail "no executable $script"
+	done
 	arch=$(dpkg --print-architecture)
 	grep -q RELAYSWITCH_M32:BOOL=ON "$build/CMakeCache.txt" && arch=i386
 	for field in Package=relayswitch Version=0.4.0 Architecture=$arch Section=admin; do
@@ -123,9 +128,18 @@ unit)
 	systemd-analyze verify --man=no --root="$root" "$unit" >"$tmp/verify" 2>&1 || fail "verify"
 	grep -v 'running with root privileges' "$tmp/verify" | grep . && fail "systemd-analyze verify"
 	for line in Type=oneshot TimeoutStartSec=30 RemainAfterExit=yes EnvironmentFile=/etc/default/relayswitch \
-		'ExecStart=/usr/sbin/relayswitch $RELAYSWITCH_ARGS'; do
+		'ExecStart=/usr/bin/relayswitch $RELAYSWITCH_ARGS'; do
 		grep -qxF "$line" "$unit" || fail "the unit has no line $line"
 	done
+	# The sandbox: how much the unit may reach beyond its ports, as systemd rates
+	# it (0 none, 10 all).
+	exposure=$(systemd-analyze security --offline=yes --root="$root" relayswitch.service 2>&1 |
+		sed -n 's/.*Overall exposure level for relayswitch.service: \([0-9.]*\).*/\1/p')
+	echo "exposure of relayswitch.service: ${exposure:-unknown}"
+	awk -v e="$exposure" 'BEGIN { exit !(e != "" && e <= 2.5) }' || fail "exposure ${exposure:-unknown} over 2.5"
+	arch=native
+	grep -q RELAYSWITCH_M32:BOOL=ON "$build/CMakeCache.txt" && arch="native x86"
+	grep -qxF "SystemCallArchitectures=$arch" "$unit" || fail "the unit's system calls are not those of $arch"
 	# What the shipped settings ask for: all relays off, and relayswitch takes it.
 	RELAYSWITCH_ARGS=$(. "$root/etc/default/relayswitch" && echo "$RELAYSWITCH_ARGS")
 	[ "$RELAYSWITCH_ARGS" = "-a off" ] || fail "default arguments: $RELAYSWITCH_ARGS"
