@@ -3,8 +3,8 @@
 // so a write is always the last thing a run does.
 #include "pinlatch.h"
 
-#include <cstdio>
-#include <cstdlib>
+#include <stdio.h>
+#include <stdlib.h>
 
 #include "portio.h"
 

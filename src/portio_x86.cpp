@@ -4,7 +4,7 @@
 // I/O-port permission support refuses it.
 #include "route.h"
 
-#include <cerrno>
+#include <errno.h>
 
 #if defined(__i386__) || defined(__x86_64__)
 #include <sys/io.h>

@@ -7,6 +7,7 @@
 // written end the run with status 1.
 #include <errno.h>
 #include <fcntl.h>
+#include <getopt.h>
 #include <stdio.h>
 #include <stdlib.h>
 #include <string.h>
@@ -180,8 +181,13 @@ int main(int argc, char *argv[])
 	int base = 0x378;
 	int data = port_input(base);
 
+	// GNU getopt: options and other words in any order, an argument attached
+	// or in the next word, "--" ends the options. getopt_long without long
+	// options is that parser wherever it comes from (the C library's own is
+	// POSIX's where GNU's is not the C library). Each "I" is an option -I of
+	// its own, accepted and answered with the usage text.
 	int c;
-	while ((c = getopt(argc, argv, "a:I1:I2:I3:I4:I5:I6:I7:I8:Ip:Ihoe")) != -1) {
+	while ((c = getopt_long(argc, argv, "a:I1:I2:I3:I4:I5:I6:I7:I8:Ip:Ihoe", nullptr, nullptr)) != -1) {
 		if (c >= '1' && c <= '8') {
 			int bit = 1 << (c - '1');
 			data = pinword(optarg) ? data | bit : data & ~bit;

@@ -120,6 +120,9 @@ const Case cases[] = {
 	{ { "" }, "378=5a", nullptr, "", "", 0, "r378 w378=5a" },
 	{ { "-" }, "378=5a", nullptr, "", "", 0, "r378 w378=5a" },
 	{ { "foo", "-1", "on" }, "", nullptr, "", "", 0, "r378 w378=01" },
+	{ { "-1", "on", "foo", "-2", "on" }, "", nullptr, "", "", 0, "r378 w378=03" },
+	{ { "-1", "on", "foo" }, "", nullptr, "", "", 0, "r378 w378=01" },
+	{ { "-1", "on", "--", "-2", "on" }, "", nullptr, "", "", 0, "r378 w378=01" },
 	{ { "--", "-1", "on" }, "", nullptr, "", "", 0, "r378 w378=00" },
 	{ { "-1" }, "", nullptr, "@usage", "relayswitch: option requires an argument -- '1'\n", 1,
 	  "r378" },
@@ -127,6 +130,7 @@ const Case cases[] = {
 	  "relayswitch: option requires an argument -- 'p'\n", 1, "r378 r379*8" },
 	{ { "-x" }, "", nullptr, "@usage", "relayswitch: invalid option -- 'x'\n", 1, "r378" },
 	{ { "--help" }, "", nullptr, "@usage", "relayswitch: invalid option -- '-'\n", 1, "r378" },
+	{ { "-:" }, "", nullptr, "@usage", "relayswitch: invalid option -- ':'\n", 1, "r378" },
 	// Help screens end the run after the start-up read; nothing after them is done.
 	{ { "-h" }, "", nullptr, "@usage", "", 1, "r378" },
 	{ { "-I" }, "", nullptr, "@usage", "", 1, "r378" },

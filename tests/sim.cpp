@@ -121,13 +121,10 @@ pid_t start(const Scratch &s, const std::vector<std::string> &args, const char *
 			_exit(126);
 	}
 	// RELAYSWITCH_TEST_WRAP runs the program under a tool such as valgrind or an
-	// emulator, and RELAYSWITCH_TEST_PROG replaces relayswitch-sim by another build
-	// of it. The program is still named "relayswitch", as its diagnostics show: the
-	// tool finds it by that name on PATH (valgrind) or in the working directory
-	// (qemu-i386-static).
-	const char *wrap = getenv("RELAYSWITCH_TEST_WRAP"), *other = getenv("RELAYSWITCH_TEST_PROG");
-	if (other && *other && strcmp(prog, RELAYSWITCH_SIM) == 0)
-		prog = other;
+	// emulator. The program is still named "relayswitch", as its diagnostics
+	// show: the tool finds it by that name on PATH (valgrind) or in the working
+	// directory (qemu-i386-static).
+	const char *wrap = getenv("RELAYSWITCH_TEST_WRAP");
 	std::vector<std::string> words;
 	std::istringstream in(wrap ? wrap : "");
 	for (std::string w; in >> w;)

@@ -1,9 +1,11 @@
 #!/usr/bin/env bash
 # SPDX-License-Identifier: GPL-2.0-or-later
 # What a user installs: the manual pages, the installed tree, the Debian
-# package (and what lintian says of it), the boot unit and the bash completion.
+# package (and what lintian says of it), the boot unit and the bash completion;
+# and what the static programs are made of. The programs built are $RELAYSWITCH
+# and $RELAYSWITCH_SIM.
 #
-#   check.sh man|install|deb|unit|completion SOURCE-DIR BUILD-DIR
+#   check.sh man|install|deb|unit|completion|static SOURCE-DIR BUILD-DIR
 # Exit status 0 good, 1 bad (says why), 77 skipped for want of a tool (a failure
 # in CI, CI=true).
 set -u
@@ -23,7 +25,7 @@ need() {
 # The files an install puts under its prefix; the lintian override comes with
 # the static programs only. Under the prefix /usr, etc/ is /etc.
 static=yes
-readelf -l "$build/relayswitch" | grep -q INTERP && static=
+readelf -l "$RELAYSWITCH" | grep -q INTERP && static=
 installed=$(grep . <<LIST | sort
 bin/relayswitch
 bin/relayswitch-sim
@@ -104,7 +106,7 @@ deb)
 		value=$(dpkg-deb -f "$deb" "${field%%=*}")
 		[ "$value" = "${field#*=}" ] || fail "${field%%=*} is '$value', not '${field#*=}'"
 	done
-	if ! readelf -l "$build/relayswitch" | grep -q INTERP; then
+	if [ -n "$static" ]; then
 		[ -z "$(dpkg-deb -f "$deb" Depends)" ] ||
 			fail "the static build depends on: $(dpkg-deb -f "$deb" Depends)"
 	fi
@@ -178,8 +180,22 @@ relayswitch-sim -|-1 -2 -3 -4 -5 -6 -7 -8 -a -p -o -h -e
 relayswitch -o|-o
 CASES
 	;;
+static)
+	# One file for any x86 Linux since 2.6: no interpreter, no C library that
+	# asks for a newer kernel (its ABI note), and no C++ runtime in it.
+	need readelf
+	for prog in "$RELAYSWITCH" "$RELAYSWITCH_SIM"; do
+		readelf -l "$prog" | grep -q INTERP && fail "$prog is not static"
+		abi=$(readelf -n "$prog" | sed -n 's/.*OS: Linux, ABI: \([0-9.]*\).*/\1/p')
+		echo "$prog: minimum kernel ${abi:-none named}"
+		[ -z "$abi" ] || [ "$(printf '%s\n' "$abi" 2.6 | sort -V | tail -n 1)" = 2.6 ] ||
+			fail "$prog asks for Linux $abi"
+		runtime=$(nm "$prog" 2>/dev/null | grep -cE ' (__cxa_|__gxx_|_ZSt|_ZNSt|__dynamic_cast)')
+		[ "$runtime" = 0 ] || fail "$prog holds $runtime symbols of the C++ runtime"
+	done
+	;;
 *)
-	echo "usage: check.sh man|install|deb|unit|completion SOURCE-DIR BUILD-DIR"
+	echo "usage: check.sh man|install|deb|unit|completion|static SOURCE-DIR BUILD-DIR"
 	exit 2
 	;;
 esac

@@ -31,7 +31,8 @@ deb=$(ls "$work"/pkg/relayswitch_*.deb)
 base=$cache/bookworm-systemd.tar
 if [ ! -s "$base" ]; then
 	echo "making a minimal Debian 12 in $base"
-	mmdebstrap --quiet --variant=minbase --include=systemd-sysv,udev,kmod,adduser \
+	rm -rf "$base.new"
+	mmdebstrap --quiet --format=tar --variant=minbase --include=systemd-sysv,udev,kmod,adduser \
 		--dpkgopt='path-exclude=/usr/share/man/*' --dpkgopt='path-exclude=/usr/share/locale/*' \
 		--dpkgopt='path-exclude=/usr/share/doc/*' bookworm "$base.new" || exit 1
 	mv "$base.new" "$base"

@@ -1,0 +1,44 @@
+# SPDX-License-Identifier: GPL-2.0-or-later
+# The static programs: one small file that runs on any x86 Linux since 2.6.
+# They link musl's C library and no C++ runtime (the sources use the C headers,
+# no exceptions, RTTI or new), and GNU getopt from gnulib, since musl's getopt
+# parses and reports options differently. MUSL_SPECS names musl's gcc specs
+# for the target (the cross toolchain file sets it); by default the host's.
+if(NOT MUSL_SPECS)
+  string(REPLACE "-gnu" "-musl" musl_arch "${CMAKE_LIBRARY_ARCHITECTURE}")
+  set(MUSL_SPECS /usr/lib/${musl_arch}/musl-gcc.specs)
+endif()
+if(NOT EXISTS ${MUSL_SPECS})
+  message(FATAL_ERROR "no ${MUSL_SPECS}: install musl-dev, or configure with -DRELAYSWITCH_STATIC=OFF "
+    "for programs linked dynamically against the system's C library")
+endif()
+
+# musl brings no kernel headers: the compiler's own linux/, asm/ and
+# asm-generic/ (for linux/ppdev.h), and nothing else of the other C library.
+set(kernel_headers ${PROJECT_BINARY_DIR}/kernel-headers)
+file(MAKE_DIRECTORY ${kernel_headers})
+foreach(header linux/ppdev.h asm/ioctl.h asm-generic/ioctl.h)
+  get_filename_component(sub ${header} DIRECTORY)
+  unset(found)
+  foreach(dir ${CMAKE_C_IMPLICIT_INCLUDE_DIRECTORIES})
+    if(NOT found AND EXISTS ${dir}/${header})
+      set(found ${dir}/${sub})
+    endif()
+  endforeach()
+  if(NOT found)
+    message(FATAL_ERROR "no ${header} for the compiler (package linux-libc-dev)")
+  endif()
+  file(CREATE_LINK ${found} ${kernel_headers}/${sub} SYMBOLIC)
+endforeach()
+
+add_subdirectory(gnulib)
+foreach(target relaycmd pinlatch relayswitch relayswitch-sim gnugetopt)
+  target_compile_options(${target} PRIVATE -specs=${MUSL_SPECS} -idirafter ${kernel_headers}
+    $<$<COMPILE_LANGUAGE:CXX>:-nostdinc++ -fno-exceptions -fno-rtti -fno-threadsafe-statics>)
+endforeach()
+target_link_libraries(relaycmd PRIVATE gnugetopt)
+foreach(prog relayswitch relayswitch-sim)
+  target_link_libraries(${prog} PRIVATE gnugetopt)
+  target_link_options(${prog} PRIVATE -specs=${MUSL_SPECS} -static)
+  set_target_properties(${prog} PROPERTIES LINKER_LANGUAGE C)	# no C++ runtime
+endforeach()
