@@ -11,7 +11,7 @@
 #include <time.h>
 #include <unistd.h>
 
-#include "sim.h"
+#include "runner.h"
 
 namespace {
 
@@ -23,19 +23,19 @@ TEST(Concurrency, NoSwitchIsLost)
 	for (int round = 0; round < rounds; round++) {
 		// Even rounds switch all sixteen lines of two ports on, odd rounds off.
 		bool on = round % 2 == 0;
-		setregs(s, on ? "278=00 378=00" : "278=ff 378=ff");
+		set_registers(s, on ? "278=00 378=00" : "278=ff 378=ff");
 		std::vector<pid_t> runs;
 		for (int line = 1; line <= 16; line++) {
 			std::vector<std::string> args{ "-" + std::to_string((line - 1) % 8 + 1),
 						       on ? "on" : "off" };
 			if (line > 8)
 				args.insert(args.begin(), { "-p", "278" });
-			runs.push_back(start(s, args, nullptr, RELAYSWITCH_SIM, std::to_string(line)));
+			runs.push_back(start_run(s, args, nullptr, RELAYSWITCH_SIM, std::to_string(line)));
 		}
 		for (pid_t pid : runs)
-			EXPECT_EQ(finish(pid), 0);
+			EXPECT_EQ(wait_run(pid), 0);
 		unsigned v278 = 0x100, v378 = 0x100;
-		std::string got = slurp(s.path("state"));
+		std::string got = read_file(s.path("state"));
 		ASSERT_EQ(sscanf(got.c_str(), "0x278 0x%x\n0x378 0x%x\n", &v278, &v378), 2) << got;
 		unsigned want = on ? 0xFF : 0x00;
 		lost += __builtin_popcount(v278 ^ want) + __builtin_popcount(v378 ^ want);
@@ -60,18 +60,18 @@ int hold_state(const Scratch &s)
 TEST(Concurrency, WaitsAreBounded)
 {
 	Scratch s;
-	setregs(s, "378=10");
+	set_registers(s, "378=10");
 	int fd = hold_state(s);
-	pid_t run = start(s, { "-1", "on" }, nullptr, RELAYSWITCH_SIM, "");
+	pid_t run = start_run(s, { "-1", "on" }, nullptr, RELAYSWITCH_SIM, "");
 	sleep(1);
 	close(fd);
-	Result r = collect(s, run, "");
+	Result r = collect_run(s, run, "");
 	EXPECT_EQ(r.status, 0) << r.err;
 	EXPECT_EQ(r.state, "0x378 0x11\n");
 
 	fd = hold_state(s);
 	time_t began = time(nullptr);
-	run = start(s, { "-2", "on", "-o" }, nullptr, RELAYSWITCH_SIM, "");
+	run = start_run(s, { "-2", "on", "-o" }, nullptr, RELAYSWITCH_SIM, "");
 	int status = -1;
 	for (int waited = 0; waited < 600 && waitpid(run, &status, WNOHANG) == 0; waited++)
 		usleep(100000);
@@ -82,12 +82,12 @@ TEST(Concurrency, WaitsAreBounded)
 	}
 	EXPECT_GE(time(nullptr) - began, 9);
 	EXPECT_TRUE(WIFEXITED(status) && WEXITSTATUS(status) == 1) << status;
-	EXPECT_EQ(slurp(s.path("err")),
+	EXPECT_EQ(read_file(s.path("err")),
 		  "relayswitch-sim: " + s.path("state") + " is busy: locked by another run\n");
-	EXPECT_EQ(slurp(s.path("out")), "");
-	EXPECT_EQ(trace(slurp(s.path("log"))), "BAD(ioperm 0x378 3)");
+	EXPECT_EQ(read_file(s.path("out")), "");
+	EXPECT_EQ(access_trace(read_file(s.path("log"))), "BAD(ioperm 0x378 3)");
 	close(fd);
-	EXPECT_EQ(slurp(s.path("state")), "0x378 0x11\n");
+	EXPECT_EQ(read_file(s.path("state")), "0x378 0x11\n");
 }
 
 }  // namespace

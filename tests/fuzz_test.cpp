@@ -8,7 +8,7 @@
 
 #include <random>
 
-#include "sim.h"
+#include "runner.h"
 
 namespace {
 
@@ -126,7 +126,7 @@ TEST(Fuzz, HostileCommandLines)
 	} slot[slots];
 	int done = 0, writes = 0, refusals = 0;
 	auto check = [&](Slot &sl) {
-		Result r = collect(sl.s, sl.pid, "");
+		Result r = collect_run(sl.s, sl.pid, "");
 		sl.pid = 0;
 		const int status = r.status;
 		const std::string &out = r.out, &err = r.err, &t = r.trace;
@@ -163,10 +163,10 @@ TEST(Fuzz, HostileCommandLines)
 		sl.args = commandline(rng);
 		sl.grants = grants[rng() % 8];
 		if (rng() % 2)
-			setregs(sl.s, "378=" + std::to_string(rng() % 10) + " 379=" + std::to_string(rng() % 10));
+			set_registers(sl.s, "378=" + std::to_string(rng() % 10) + " 379=" + std::to_string(rng() % 10));
 		else
 			unlink(sl.s.path("state").c_str());
-		sl.pid = start(sl.s, sl.args, sl.grants, RELAYSWITCH_SIM, "");
+		sl.pid = start_run(sl.s, sl.args, sl.grants, RELAYSWITCH_SIM, "");
 	}
 	for (auto &sl : slot)
 		if (sl.pid)

@@ -2,7 +2,7 @@
 // The two help screens, byte for byte, however they are reached.
 #include <gtest/gtest.h>
 
-#include "sim.h"
+#include "runner.h"
 
 namespace {
 
@@ -28,7 +28,7 @@ TEST(Help, GoldenTexts)
 // The real program may be run without arguments: it then touches no port.
 TEST(Help, RealProgramWithoutArguments)
 {
-	Result r = runsim({}, "", nullptr, RELAYSWITCH);
+	Result r = run_sim({}, "", nullptr, RELAYSWITCH);
 	EXPECT_EQ(r.out, golden("usage.golden"));
 	EXPECT_EQ(r.err, "");
 	EXPECT_EQ(r.status, 1);

@@ -8,7 +8,7 @@
 #include <fcntl.h>
 #include <unistd.h>
 
-#include "sim.h"
+#include "runner.h"
 
 namespace {
 
@@ -43,7 +43,7 @@ TEST(Output, ClosedFullOrBrokenStreams)
 		SCOPED_TRACE("relayswitch" + quoted(c.args) + " >" + (c.io.out ? c.io.out : "") + " 2>" +
 			     (c.io.err ? c.io.err : ""));
 		Scratch s;
-		Result r = runin(s, c.args, nullptr, RELAYSWITCH_SIM, c.io);
+		Result r = run_in(s, c.args, nullptr, RELAYSWITCH_SIM, c.io);
 		EXPECT_EQ(r.out, std::string(c.out) == "@usage" ? golden("usage.golden") : c.out);
 		EXPECT_EQ(r.err, c.err);
 		EXPECT_EQ(r.status, c.status);
@@ -89,7 +89,7 @@ TEST(SimStateFile, RefusedUnlessReadBackWhole)
 		FILE *f = fopen(s.path("state").c_str(), "w");
 		fputs(c.text.c_str(), f);
 		fclose(f);
-		Result r = runin(s, { "-a", "on" });
+		Result r = run_in(s, { "-a", "on" });
 		EXPECT_EQ(r.status, 1);
 		EXPECT_EQ(r.out, "");
 		EXPECT_EQ(r.err, "relayswitch-sim: " + s.path("state") + " " + c.why + "\n");
@@ -101,7 +101,7 @@ TEST(SimStateFile, RefusedUnlessReadBackWhole)
 	FILE *f = fopen(s.path("state").c_str(), "w");
 	fputs("# card\n  0x378\t0x05  \n\n", f);
 	fclose(f);
-	EXPECT_EQ(runin(s, { "-o" }).out, "10100000 11111110\n");
+	EXPECT_EQ(run_in(s, { "-o" }).out, "10100000 11111110\n");
 }
 
 // With no state file named and no home to keep it in, the simulator says so
@@ -111,7 +111,7 @@ TEST(SimStateFile, NeedsAPlace)
 	Scratch s;
 	Launch homeless;
 	homeless.homeless = true;
-	Result r = runin(s, { "-1", "on" }, nullptr, RELAYSWITCH_SIM, homeless);
+	Result r = run_in(s, { "-1", "on" }, nullptr, RELAYSWITCH_SIM, homeless);
 	EXPECT_EQ(r.status, 1);
 	EXPECT_EQ(r.err, "relayswitch-sim: no state file: set RELAYSWITCH_SIM_STATE or HOME\n");
 	EXPECT_NE(access(s.path(".relayswitch-sim").c_str(), F_OK), 0);

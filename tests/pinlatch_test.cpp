@@ -4,7 +4,7 @@
 #include <gtest/gtest.h>
 
 #include "pinlatch.h"
-#include "sim.h"
+#include "runner.h"
 
 namespace {
 
@@ -14,10 +14,10 @@ struct Ports {
 	Scratch s;
 	Ports(const char *regs, const char *grants = nullptr)
 	{
-		setregs(s, regs);
-		simenv(s, grants, "");
+		set_registers(s, regs);
+		point_sim_at(s, grants, "");
 	}
-	std::string trace() const { return ::trace(slurp(s.path("log"))); }
+	std::string access_trace() const { return ::access_trace(read_file(s.path("log"))); }
 };
 
 TEST(PortAccess, Writes)
@@ -45,8 +45,8 @@ TEST(PortAccess, Writes)
 		else
 			EXPECT_EXIT(pinlatch(d[0], d[1], d[2], d[3], d[4], d[5], d[6], d[7], 0x378),
 				    ExitedWithCode(0), "^$");
-		EXPECT_EQ(p.trace(), c.trace);
-		EXPECT_NE(slurp(p.s.path("state")).find(std::string("0x378 0x") + (c.trace + 5)),
+		EXPECT_EQ(p.access_trace(), c.trace);
+		EXPECT_NE(read_file(p.s.path("state")).find(std::string("0x378 0x") + (c.trace + 5)),
 			  std::string::npos);
 	}
 }
@@ -77,7 +77,7 @@ TEST(PortAccess, Input)
 	for (auto &c : cases) {
 		Ports p("378=a5", c.grants);
 		EXPECT_EXIT(show_input(c.port), ExitedWithCode(c.status), c.err);
-		EXPECT_EQ(p.trace(), c.trace);
+		EXPECT_EQ(p.access_trace(), c.trace);
 	}
 }
 
@@ -88,7 +88,7 @@ TEST(PortAccess, RefusedWriteWritesNothing)
 		int port = grants ? 0x378 : 0xFFFF;
 		EXPECT_EXIT(pinlatch(1, 1, 1, 1, 1, 1, 1, 1, port), ExitedWithCode(1), "^ioperm: ");
 		EXPECT_EXIT(pinlatch_all(0, port), ExitedWithCode(1), "^ioperm: ");
-		EXPECT_EQ(slurp(p.s.path("state")), "0x378 0x5a\n");
+		EXPECT_EQ(read_file(p.s.path("state")), "0x378 0x5a\n");
 	}
 }
 

@@ -1,5 +1,5 @@
 // SPDX-License-Identifier: GPL-2.0-or-later
-#include "sim.h"
+#include "runner.h"
 
 #include <fcntl.h>
 #include <signal.h>
@@ -34,7 +34,7 @@ Scratch::~Scratch()
 	nftw(dir.c_str(), unlink_one, 8, FTW_DEPTH | FTW_PHYS);
 }
 
-std::string slurp(const std::string &path)
+std::string read_file(const std::string &path)
 {
 	std::ifstream f(path, std::ios::binary);
 	std::stringstream ss;
@@ -42,7 +42,7 @@ std::string slurp(const std::string &path)
 	return ss.str();
 }
 
-void setregs(const Scratch &s, const std::string &regs)
+void set_registers(const Scratch &s, const std::string &regs)
 {
 	std::istringstream in(regs);
 	std::ofstream f(s.path("state"));
@@ -53,7 +53,7 @@ void setregs(const Scratch &s, const std::string &regs)
 
 std::string golden(const char *name)
 {
-	return slurp(std::string(GOLDEN_DIR) + "/" + name);
+	return read_file(std::string(GOLDEN_DIR) + "/" + name);
 }
 
 std::string quoted(const std::vector<std::string> &args)
@@ -64,7 +64,7 @@ std::string quoted(const std::vector<std::string> &args)
 	return s;
 }
 
-void simenv(const Scratch &s, const char *grants, const std::string &tag)
+void point_sim_at(const Scratch &s, const char *grants, const std::string &tag)
 {
 	setenv("RELAYSWITCH_SIM_STATE", s.path("state").c_str(), 1);
 	setenv("RELAYSWITCH_SIM_LOG", s.path("log" + tag).c_str(), 1);
@@ -96,8 +96,8 @@ static void redirect(int fd, const char *how, const std::string &path)
 		close(to);
 }
 
-pid_t start(const Scratch &s, const std::vector<std::string> &args, const char *grants,
-	    const char *prog, const std::string &tag, Launch io)
+pid_t start_run(const Scratch &s, const std::vector<std::string> &args, const char *grants,
+		const char *prog, const std::string &tag, Launch io)
 {
 	unlink(s.path("log" + tag).c_str());
 	FILE *empty[] = { fopen(s.path("out" + tag).c_str(), "w"), fopen(s.path("err" + tag).c_str(), "w") };
@@ -112,7 +112,7 @@ pid_t start(const Scratch &s, const std::vector<std::string> &args, const char *
 	close(n);
 	redirect(1, io.out, s.path("out" + tag));
 	redirect(2, io.err, s.path("err" + tag));
-	simenv(s, grants, tag);
+	point_sim_at(s, grants, tag);
 	unsetenv("POSIXLY_CORRECT");
 	if (io.homeless) {
 		unsetenv("RELAYSWITCH_SIM_STATE");
@@ -152,7 +152,7 @@ pid_t start(const Scratch &s, const std::vector<std::string> &args, const char *
 	_exit(127);
 }
 
-int finish(pid_t pid)
+int wait_run(pid_t pid)
 {
 	int st = 0;
 	while (waitpid(pid, &st, 0) < 0 && errno == EINTR) {
@@ -160,29 +160,29 @@ int finish(pid_t pid)
 	return WIFEXITED(st) ? WEXITSTATUS(st) : 128 + WTERMSIG(st);
 }
 
-Result collect(const Scratch &s, pid_t pid, const std::string &tag)
+Result collect_run(const Scratch &s, pid_t pid, const std::string &tag)
 {
-	int status = finish(pid);
-	return Result{ slurp(s.path("out" + tag)), slurp(s.path("err" + tag)), status,
-		       trace(slurp(s.path("log" + tag))), slurp(s.path("state")) };
+	int status = wait_run(pid);
+	return Result{ read_file(s.path("out" + tag)), read_file(s.path("err" + tag)), status,
+		       access_trace(read_file(s.path("log" + tag))), read_file(s.path("state")) };
 }
 
-Result runin(const Scratch &s, const std::vector<std::string> &args, const char *grants,
-	     const char *prog, Launch io)
+Result run_in(const Scratch &s, const std::vector<std::string> &args, const char *grants,
+	      const char *prog, Launch io)
 {
-	return collect(s, start(s, args, grants, prog, "", io), "");
+	return collect_run(s, start_run(s, args, grants, prog, "", io), "");
 }
 
-Result runsim(const std::vector<std::string> &args, const std::string &regs, const char *grants,
-	   const char *prog)
+Result run_sim(const std::vector<std::string> &args, const std::string &regs, const char *grants,
+	       const char *prog)
 {
 	Scratch s;
 	if (!regs.empty())
-		setregs(s, regs);
-	return runin(s, args, grants, prog);
+		set_registers(s, regs);
+	return run_in(s, args, grants, prog);
 }
 
-std::string trace(const std::string &log)
+std::string access_trace(const std::string &log)
 {
 	std::istringstream in(log);
 	std::vector<std::string> steps;

@@ -1,8 +1,10 @@
 // SPDX-License-Identifier: GPL-2.0-or-later
-// Runs relayswitch-sim (or another build of the command) as a user would, in a
-// scratch directory of its own, and collects what it did.
-#ifndef SIM_H
-#define SIM_H
+// The tests' runner: starts the programs as a user would, each run in a
+// scratch directory of its own over the simulated port (the real program only
+// where it touches no port), and collects what the run did: its output, exit
+// status and port accesses, and the simulator's state file.
+#ifndef RUNNER_H
+#define RUNNER_H
 
 #include <sys/types.h>
 
@@ -12,7 +14,7 @@
 struct Result {
 	std::string out, err;	// standard output and error
 	int status;		// exit status, or 128 + signal number
-	std::string trace;	// the port accesses, compact (see trace())
+	std::string trace;	// the port accesses, compact (see access_trace())
 	std::string state;	// the state file afterwards
 };
 
@@ -36,34 +38,33 @@ struct Launch {
 
 // regs: registers to start from, "378=5a 379=87" (empty: a new state file).
 // grants: RELAYSWITCH_SIM_GRANTS, or nullptr for no limit.
-Result runsim(const std::vector<std::string> &args, const std::string &regs = "",
-	   const char *grants = nullptr, const char *prog = RELAYSWITCH_SIM);
+Result run_sim(const std::vector<std::string> &args, const std::string &regs = "",
+	       const char *grants = nullptr, const char *prog = RELAYSWITCH_SIM);
 
 // The same, in a scratch directory kept by the caller, so runs can follow each other.
-Result runin(const Scratch &s, const std::vector<std::string> &args, const char *grants = nullptr,
-	  const char *prog = RELAYSWITCH_SIM, Launch io = {});
-
+Result run_in(const Scratch &s, const std::vector<std::string> &args, const char *grants = nullptr,
+	      const char *prog = RELAYSWITCH_SIM, Launch io = {});
 
 // Starts a run without waiting for it; its files are named with tag ("out" + tag,
-// "err" + tag, "log" + tag). finish() waits and returns the exit status;
-// collect() waits and gathers the Result.
-pid_t start(const Scratch &s, const std::vector<std::string> &args, const char *grants,
-	    const char *prog, const std::string &tag, Launch io = {});
-int finish(pid_t pid);
-Result collect(const Scratch &s, pid_t pid, const std::string &tag);
+// "err" + tag, "log" + tag). wait_run() waits and returns the exit status;
+// collect_run() waits and gathers the Result.
+pid_t start_run(const Scratch &s, const std::vector<std::string> &args, const char *grants,
+		const char *prog, const std::string &tag, Launch io = {});
+int wait_run(pid_t pid);
+Result collect_run(const Scratch &s, pid_t pid, const std::string &tag);
 
 // Points the simulated backend of this process at s: its state file, the log
 // "log" + tag, and grants (nullptr: no limit).
-void simenv(const Scratch &s, const char *grants, const std::string &tag);
+void point_sim_at(const Scratch &s, const char *grants, const std::string &tag);
 
-void setregs(const Scratch &s, const std::string &regs);
+void set_registers(const Scratch &s, const std::string &regs);
 
 // The access log as one line: a permission request with its access becomes
 // "r378" (inb 0x378) or "w378=01" (outb 0x378 0x01); a refused request "!378";
 // n equal accesses in a row "r379*8". Anything else shows as "BAD(line)".
-std::string trace(const std::string &log);
+std::string access_trace(const std::string &log);
 
-std::string slurp(const std::string &path);
+std::string read_file(const std::string &path);
 
 // A golden file of the tests' own ("usage.golden").
 std::string golden(const char *name);
