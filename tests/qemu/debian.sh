@@ -16,11 +16,12 @@
 set -u
 here=$(cd "$(dirname "$0")" && pwd)
 build=$1 cache=$2 work=$3
-. "$here/pc.sh"
+. "$here/../skip.sh"
 command -v mmdebstrap >/dev/null || skip "no mmdebstrap (package mmdebstrap)"
 command -v cpio >/dev/null || skip "no cpio (package cpio)"
 command -v dpkg-deb >/dev/null || skip "no dpkg-deb"
 [ "$(id -u)" = 0 ] || skip "not root: the Debian system is made with chroot"
+. "$here/pc.sh"
 
 rm -rf "$work"
 mkdir -p "$work/pkg" "$cache"

@@ -1,16 +1,43 @@
 # SPDX-License-Identifier: GPL-2.0-or-later
-# Sourced by the emulated-PC tests, with $here (this directory) and $work (a
-# scratch directory) set. Finds QEMU and Debian's kernel with its parallel-port
-# modules, skipping the test where one is missing (failing it in CI), and boots.
+# Sourced by the emulated-PC tests, with $here (this directory), $work (a
+# scratch directory) and $cache (a directory in the build tree kept between
+# runs) set. Finds QEMU and Debian's kernel with its parallel-port modules,
+# skipping the test where one is missing (failing it in CI), and boots.
 . "$here/../skip.sh"
 qemu=$(command -v qemu-system-x86_64) || skip "no qemu-system-x86_64 (package qemu-system-x86)"
-kernel=$(ls -1 /boot/vmlinuz-* 2>/dev/null | sort -V | tail -n 1)
-[ -n "$kernel" ] && [ -r "$kernel" ] || skip "no readable kernel in /boot (package linux-image-amd64)"
-kver=${kernel#/boot/vmlinuz-}
-drivers=/lib/modules/$kver/kernel/drivers
+
+# Debian's kernel, unpacked from its package into the cache once: apt-get
+# download fetches it, nothing is installed. Its vmlinuz and the modules
+# parport, parport_pc and ppdev are all the emulated PC needs of it.
+mkdir -p "$cache"
+exec 9>"$cache/lock"
+flock 9	# one test at a time fills the cache
+kernel=$(ls -1 "$cache"/kernel/boot/vmlinuz-* 2>/dev/null | tail -n 1)
+if [ -z "$kernel" ]; then
+	command -v apt-get >/dev/null && command -v dpkg-deb >/dev/null ||
+		skip "no apt-get and dpkg-deb to fetch Debian's kernel"
+	image=$(apt-cache depends linux-image-amd64 2>/dev/null | sed -n 's/^ *Depends: \(linux-image-[0-9].*\)/\1/p' |
+		head -n 1)
+	[ -n "$image" ] || skip "apt knows no linux-image-amd64 (apt-get update; Debian's main archive)"
+	rm -rf "$cache/kernel.new"
+	mkdir "$cache/kernel.new"
+	(cd "$cache/kernel.new" && apt-get download "$image" >download.log 2>&1) ||
+		skip "could not download $image: $(tail -n 1 "$cache/kernel.new/download.log")"
+	dpkg-deb --fsys-tarfile "$cache"/kernel.new/*.deb | tar -x -C "$cache/kernel.new" --wildcards \
+		'./boot/vmlinuz-*' './lib/modules/*/kernel/drivers/parport/parport.ko' \
+		'./lib/modules/*/kernel/drivers/parport/parport_pc.ko' \
+		'./lib/modules/*/kernel/drivers/char/ppdev.ko' || exit 1
+	rm -f "$cache"/kernel.new/*.deb
+	rm -rf "$cache/kernel"
+	mv "$cache/kernel.new" "$cache/kernel"
+	kernel=$(ls -1 "$cache"/kernel/boot/vmlinuz-* | tail -n 1)
+fi
+flock -u 9
+kver=${kernel##*/vmlinuz-}
+drivers=$cache/kernel/lib/modules/$kver/kernel/drivers
 parport_modules="$drivers/parport/parport.ko $drivers/parport/parport_pc.ko $drivers/char/ppdev.ko"
 for ko in $parport_modules; do
-	[ -r "$ko" ] || skip "no $ko (package linux-image-amd64)"
+	[ -r "$ko" ] || skip "no $ko in $image"
 done
 
 # boot NAME INITRD MEGABYTES KERNEL-ARGUMENTS: boots the PC, with two parallel

@@ -10,19 +10,21 @@
 # print (a byte each time the strobe pulses) is captured: the transcript says
 # how much, and nothing a run does may print.
 #
-#   run.sh RELAYSWITCH ASUSER HOLDLOCKS HOLDCLAIM WORKDIR
-# Exit status: 0 same transcript, 1 different (the diff is shown), 77 skipped
-# because QEMU, a kernel with its parallel-port modules, a static busybox or
-# cpio is missing -- except in CI (CI=true), where a missing tool fails the test.
+#   run.sh RELAYSWITCH ASUSER HOLDLOCKS HOLDCLAIM CACHE-DIR WORKDIR
+# Debian's kernel is fetched into CACHE-DIR once (pc.sh). Exit status: 0 same
+# transcript, 1 different (the diff is shown), 77 skipped because QEMU, the
+# kernel, a static busybox or cpio is missing -- except in CI (CI=true), where a
+# missing tool fails the test.
 set -u
 here=$(cd "$(dirname "$0")" && pwd)
-prog=$1 asuser=$2 holdlocks=$3 holdclaim=$4 work=$5
-. "$here/pc.sh"
+prog=$1 asuser=$2 holdlocks=$3 holdclaim=$4 cache=$5 work=$6
+. "$here/../skip.sh"
 busybox=$(command -v busybox) || skip "no busybox (package busybox-static)"
 if readelf -l "$busybox" 2>/dev/null | grep -q INTERP; then
 	skip "$busybox is not static (package busybox-static)"
 fi
 command -v cpio >/dev/null || skip "no cpio (package cpio)"
+. "$here/pc.sh"
 
 rm -rf "$work"
 mkdir -p "$work/root/bin" "$work/root/lib"
