@@ -1,6 +1,6 @@
 // SPDX-License-Identifier: GPL-2.0-or-later
-// Port access: permission, then one byte in or out. The writes end the process,
-// so a write is always the last thing a run does.
+// The operations of pinlatch.h, each a permission request and then one access
+// through the hardware seam (portio.h).
 #include "pinlatch.h"
 
 #include <stdio.h>

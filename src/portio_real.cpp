@@ -36,12 +36,12 @@ static int refusal;	// what ioperm said of it: a write to an UNSERVED port is re
 
 // The locks held, at most two. Each is named by its key, the address it covers
 // from (a registered port's base, or the port itself), and is the flock of
-// lockfd, the device /dev/parport<lockn>, or else root's byte at the key.
+// lockfd, the device /dev/parport<lockdev>, or else root's byte at the key.
 static int lockkey[2] = { -1, -1 };
 static int lockfd[2] = { -1, -1 };
-static int lockn[2];
+static int lockdev[2];
 static int claimed[2];	// the device is claimed, for the driver route
-static int current;	// the lock of the port granted last
+static int granted;	// the slot of the port granted last
 static int rootfd = -1;	// root's lock file; -2 where it can't be used
 
 // The key of port's lock, and the device that covers it (-1: none).
@@ -142,7 +142,7 @@ static int lock(int port, int raw)
 		if (port_wait(flock_device, fd, 0) == 0) {
 			lockkey[i] = k;
 			lockfd[i] = fd;
-			lockn[i] = n;
+			lockdev[i] = n;
 			return i;
 		}
 		if (errno == ETIMEDOUT)
@@ -176,16 +176,16 @@ static int driver(int port)
 			unlock(j);
 		return parport_any() ? UNSERVED : REFUSED;
 	}
-	current = lock(port, 0);
-	if (current < 0 || lockfd[current] < 0)
+	granted = lock(port, 0);
+	if (granted < 0 || lockfd[granted] < 0)
 		return REFUSED;
-	if (!claimed[current]) {
-		if (parport_claim(lockfd[current], n) != 0) {
+	if (!claimed[granted]) {
+		if (parport_claim(lockfd[granted], n) != 0) {
 			if (errno == ETIMEDOUT)
 				busy(base, n);
 			driver_failed("claim", n);
 		}
-		claimed[current] = 1;
+		claimed[granted] = 1;
 	}
 	return DRIVER;
 }
@@ -209,9 +209,9 @@ int io_in(int port)
 		return raw_in(port);
 	if (route == UNSERVED)
 		return 0xFF;
-	int value = parport_in(lockfd[current], port - lockkey[current]);
+	int value = parport_in(lockfd[granted], port - lockkey[granted]);
 	if (value < 0)
-		driver_failed("read", lockn[current]);
+		driver_failed("read", lockdev[granted]);
 	return value;
 }
 
@@ -221,11 +221,11 @@ int io_out(int value, int port)
 		raw_out(value, port);
 		return 0;
 	}
-	if (route == UNSERVED || port != lockkey[current]) {
+	if (route == UNSERVED || port != lockkey[granted]) {
 		errno = refusal;
 		return -1;
 	}
-	if (parport_out(lockfd[current], value) != 0)
-		driver_failed("write", lockn[current]);
+	if (parport_out(lockfd[granted], value) != 0)
+		driver_failed("write", lockdev[granted]);
 	return 0;
 }

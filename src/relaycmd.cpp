@@ -15,6 +15,10 @@
 
 #include "pinlatch.h"
 
+// The help texts below are the program's own, misspellings ("Paralle",
+// "Userage", "Contral", "on of off", "Acknoledge"), tabs and trailing space
+// included: scripts and users know them so, and tests/usage.golden and
+// tests/exthelp.golden hold them byte for byte. Keep them exactly.
 static const char banner[] = "Paralle Port Control Program version 0.4";
 static const char credit[] = "Last modified December 2026 for relayswitch";
 
@@ -50,7 +54,7 @@ static void sayall(const char *const *lines, size_t n)
 		say(lines[i]);
 }
 
-[[noreturn]] void userage()
+[[noreturn]] static void userage()
 {
 	static const char *const text[] = {
 		"",
@@ -85,7 +89,7 @@ static void sayall(const char *const *lines, size_t n)
 	exit(1);
 }
 
-[[noreturn]] void exthelp()
+[[noreturn]] static void exthelp()
 {
 	static const char *const text[] = {
 		"",
@@ -139,7 +143,7 @@ static int hexval(char c)
 // at the first non-digit. Leading zeros don't count among the four, so an
 // address pasted zero-padded (00000378, 0x000000000000e800) keeps its value.
 // Text without digits gives 0.
-int axtoi(const char *s)
+static int axtoi(const char *s)
 {
 	const char *p = s[0] == '0' && (s[1] == 'x' || s[1] == 'X') ? s + 2 : s;
 	while (*p == '0')
