@@ -25,7 +25,8 @@ static const char credit[] = "Last modified December 2026 for relayswitch";
 // Descriptors 0, 1 and 2 stay taken, by /dev/null where one is closed: else the
 // first file the run opens -- a port's device, a lock, the simulator's state --
 // would become standard output or error, and what the run prints would go out
-// of the port or into the file.
+// of the port or into the file. Without a /dev/null to put there, the run ends
+// at once with status 1.
 static void keep_streams()
 {
 	for (int fd = 0; fd < 3; fd++)
