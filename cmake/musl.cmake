@@ -2,14 +2,14 @@
 # The static programs: one small file that runs on any x86 Linux since 2.6.
 # They link musl's C library and no C++ runtime (the sources use the C headers,
 # no exceptions, RTTI or new), and GNU getopt from gnulib, since musl's getopt
-# parses and reports options differently. MUSL_SPECS names musl's gcc specs
+# parses and reports options differently. MUSL_GCC names musl's gcc options file
 # for the target (the cross toolchain file sets it); by default the host's.
-if(NOT MUSL_SPECS)
+if(NOT MUSL_GCC)
   string(REPLACE "-gnu" "-musl" musl_arch "${CMAKE_LIBRARY_ARCHITECTURE}")
-  set(MUSL_SPECS /usr/lib/${musl_arch}/musl-gcc.specs)
+  set(MUSL_GCC /usr/lib/${musl_arch}/musl-gcc.specs)
 endif()
-if(NOT EXISTS ${MUSL_SPECS})
-  message(FATAL_ERROR "no ${MUSL_SPECS}: install musl-dev, or configure with -DRELAYSWITCH_STATIC=OFF "
+if(NOT EXISTS ${MUSL_GCC})
+  message(FATAL_ERROR "no ${MUSL_GCC}: install musl-dev, or configure with -DRELAYSWITCH_STATIC=OFF "
     "for programs linked dynamically against the system's C library")
 endif()
 
@@ -33,12 +33,12 @@ endforeach()
 
 add_subdirectory(gnulib)
 foreach(target relaycmd pinlatch relayswitch relayswitch-sim gnugetopt)
-  target_compile_options(${target} PRIVATE -specs=${MUSL_SPECS} -idirafter ${kernel_headers}
+  target_compile_options(${target} PRIVATE -specs=${MUSL_GCC} -idirafter ${kernel_headers}
     $<$<COMPILE_LANGUAGE:CXX>:-nostdinc++ -fno-exceptions -fno-rtti -fno-threadsafe-statics>)
 endforeach()
 target_link_libraries(relaycmd PRIVATE gnugetopt)
 foreach(prog relayswitch relayswitch-sim)
   target_link_libraries(${prog} PRIVATE gnugetopt)
-  target_link_options(${prog} PRIVATE -specs=${MUSL_SPECS} -static)
+  target_link_options(${prog} PRIVATE -specs=${MUSL_GCC} -static)
   set_target_properties(${prog} PROPERTIES LINKER_LANGUAGE C)	# no C++ runtime
 endforeach()
