@@ -20,7 +20,6 @@
 #include <stdlib.h>
 #include <string.h>
 #include <sys/ioctl.h>
-#include <time.h>
 #include <unistd.h>
 
 #include "portwait.h"
@@ -129,20 +128,33 @@ int parport_holder(int n, char *name, int size)
 	return len > 0 && strcmp(name, "none") != 0;
 }
 
-// While another device holds the port, look again every 20 ms; once it is free,
-// ask for the claim, which is only ever asked for under the bound.
-static int claim(int fd, int n, int block)
+// Whether another device holds parportN: 0 when none does; while one does,
+// -1 with EAGAIN, after a look every 20 ms.
+static int unclaimed(int, int n, int how)
 {
 	char who[64];
-	if (!block)
-		errno = EAGAIN;
-	else if (parport_holder(n, who, sizeof who)) {
-		struct timespec pause = { 0, 20000000 };
-		nanosleep(&pause, nullptr);
-		errno = EAGAIN;
-	} else
-		return ioctl(fd, PPCLAIM);
+	if (!parport_holder(n, who, sizeof who))
+		return 0;
+	if (how == WAIT_BLOCK)
+		port_pause();
+	errno = EAGAIN;
 	return -1;
+}
+
+int parport_unclaimed(int n)
+{
+	return port_wait(unclaimed, -1, n);
+}
+
+// The claim is only ever asked for once nobody holds the port, and under the
+// bound (or, where the run has no timer, looking again every 20 ms).
+static int claim(int fd, int n, int how)
+{
+	if (how == WAIT_TRY || unclaimed(fd, n, how) != 0) {
+		errno = EAGAIN;
+		return -1;
+	}
+	return ioctl(fd, PPCLAIM);
 }
 
 int parport_claim(int fd, int n)

@@ -17,6 +17,12 @@
 // base's lock to the final write. Locks are thus only ever waited for upwards
 // while others are held, and runs can't deadlock. No wait lasts past the run's
 // bound (portwait.h); a port still busy then ends the run with a message.
+//
+// The claim: through the driver a run claims the port (after its lock) for as
+// long as it holds the lock. By raw I/O root's runs don't claim -- a claim
+// resets the control register, which they have never touched -- but a port the
+// driver has registered belongs, while another device holds its claim, to that
+// holder, so they look before each access and wait for the release.
 #include <errno.h>
 #include <fcntl.h>
 #include <stdio.h>
@@ -24,9 +30,12 @@
 #include <sys/stat.h>
 #include <unistd.h>
 
+#include "pinlatch.h"
 #include "portio.h"
 #include "portwait.h"
 #include "route.h"
+
+const char port_program[] = "relayswitch";
 
 static const char rootlock[] = "/run/relayswitch.lock";
 
@@ -76,19 +85,19 @@ static void unlock(int i)
 	claimed[i] = 0;
 }
 
-static int flock_device(int fd, int, int block)
+static int flock_device(int fd, int, int how)
 {
-	return flock(fd, block ? LOCK_EX : LOCK_EX | LOCK_NB);
+	return flock(fd, how == WAIT_BLOCK ? LOCK_EX : LOCK_EX | LOCK_NB);
 }
 
-static int lock_byte(int fd, int at, int block)
+static int lock_byte(int fd, int at, int how)
 {
 	struct flock range = {};
 	range.l_type = F_WRLCK;
 	range.l_whence = SEEK_SET;
 	range.l_start = at;
 	range.l_len = 1;
-	if (fcntl(fd, block ? F_SETLKW : F_SETLK, &range) == 0)
+	if (fcntl(fd, how == WAIT_BLOCK ? F_SETLKW : F_SETLK, &range) == 0)
 		return 0;
 	if (errno == EACCES)
 		errno = EAGAIN;
@@ -195,6 +204,9 @@ int io_permit(int from, int count)
 	if (raw_permit(from, count) == 0) {
 		route = RAW;
 		lock(from, 1);
+		int n, base = key(from, &n);
+		if (n >= 0 && parport_unclaimed(n) != 0)
+			busy(base, n);
 		return 0;
 	}
 	refusal = errno;

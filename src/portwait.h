@@ -4,18 +4,34 @@
 // parallel-port driver. A holder doing ordinary work keeps a port for
 // milliseconds; one that keeps it longer is stuck (stopped, hung, printing), and
 // the run gives up rather than wait for it forever.
+//
+// The bound holds whatever the run inherited: a blocked or ignored signal, a
+// caller's alarm. The run's own timer is a timer of its own on a signal of its
+// own, unblocked only while it waits; the caller's alarm, SIGALRM and the
+// signal mask are left as they were.
 #ifndef PORTWAIT_H
 #define PORTWAIT_H
 
 enum { WAIT_SECONDS = 10 };
 
-// Gets something that may have to be waited for. take(fd, arg, 0) must not
-// block: it returns 0 when it got it, -1 with errno EAGAIN when it must wait,
-// -1 with another errno when it failed. While it must wait, take(fd, arg, 1),
-// which may block until a signal interrupts it, is called again and again. The
+// How take() is asked to get what it waits for:
+//   WAIT_TRY    without blocking; -1 with errno EAGAIN when it must wait;
+//   WAIT_BLOCK  it may block until a signal interrupts it (EINTR): the run's
+//               timer is set, and take() is called again while time is left;
+//   WAIT_POLL   without blocking, where no timer could be set: called again
+//               every 20 ms. Where WAIT_TRY only says "wait" (a driver claim,
+//               which must never be asked for without a bound), WAIT_POLL
+//               tries for real.
+enum { WAIT_TRY, WAIT_BLOCK, WAIT_POLL };
+
+// Gets something that may have to be waited for: take(fd, arg, WAIT_TRY) first,
+// then, while it must wait, WAIT_BLOCK (or WAIT_POLL) again and again. The
 // result is 0, or -1 with take's errno, or -1 with ETIMEDOUT once the run has
 // waited its 10 seconds, counted from the first time it had to wait.
-int port_wait(int (*take)(int fd, int arg, int block), int fd, int arg);
+int port_wait(int (*take)(int fd, int arg, int how), int fd, int arg);
+
+// Pauses 20 ms, for a take() that looks again later; a signal cuts it short.
+void port_pause();
 
 // Ends the run with status 1 after the message on standard error.
 [[noreturn]] void port_fail(const char *format, ...) __attribute__((format(printf, 1, 2)));

@@ -19,6 +19,8 @@ int parport_claim(int fd, int n);	// 0, or -1 with errno; ETIMEDOUT when another
 					// program held the port past the run's bound
 int parport_holder(int n, char *name, int size);	// 1 with its name when some
 							// device has claimed parportN
+int parport_unclaimed(int n);		// 0 once no device holds parportN's claim; -1
+					// with ETIMEDOUT past the run's bound
 int parport_in(int fd, int reg);	// register 0, 1 or 2: 0..255, or -1 with errno
 int parport_out(int fd, int value);	// the data register: 0, or -1 with errno
 

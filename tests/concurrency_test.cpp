@@ -9,6 +9,8 @@
 #include <sys/file.h>
 #include <sys/wait.h>
 #include <time.h>
+
+#include <vector>
 #include <unistd.h>
 
 #include "runner.h"
@@ -56,38 +58,81 @@ int hold_state(const Scratch &s)
 }
 
 // A holder doing its work briefly delays a run; a stuck one ends it, once the
-// run has waited 10 seconds, with a message and nothing written.
+// run has waited 10 seconds, with a message and nothing written -- whatever
+// signal mask, dispositions, alarm and limits the run inherited. A caller's own
+// alarm still ends the run when it is due. The rows run at once, each on a
+// state file of its own.
 TEST(Concurrency, WaitsAreBounded)
 {
-	Scratch s;
-	set_registers(s, "378=10");
-	int fd = hold_state(s);
-	pid_t run = start_run(s, { "-1", "on" }, nullptr, RELAYSWITCH_SIM, "");
-	sleep(1);
-	close(fd);
-	Result r = collect_run(s, run, "");
-	EXPECT_EQ(r.status, 0) << r.err;
-	EXPECT_EQ(r.state, "0x378 0x11\n");
-
-	fd = hold_state(s);
-	time_t began = time(nullptr);
-	run = start_run(s, { "-2", "on", "-o" }, nullptr, RELAYSWITCH_SIM, "");
-	int status = -1;
-	for (int waited = 0; waited < 600 && waitpid(run, &status, WNOHANG) == 0; waited++)
-		usleep(100000);
-	if (status == -1) {
-		kill(run, SIGKILL);
-		waitpid(run, &status, 0);
-		ADD_FAILURE() << "the run still waited after 60 s";
+	const char *const busy = "@busy";
+	const struct {
+		const char *what;
+		Launch io;
+		int release;	// the holder lets go after this many seconds; 0: never
+		int status;
+		int least, most;	// seconds the run took
+		const char *err;
+	} cases[] = {
+		{ "released after 1 s", {}, 1, 0, 1, 3, "" },
+		{ "stuck holder", {}, 0, 1, 9, 12, busy },
+		{ "signals blocked, SIGALRM ignored", { .masked = true }, 0, 1, 9, 12, busy },
+		{ "signals blocked, released after 1 s", { .masked = true }, 1, 0, 1, 3, "" },
+		{ "a caller's alarm due in 3 s", { .alarm = 3 }, 0, 128 + SIGALRM, 3, 5, "" },
+		{ "a caller's alarm, blocked and ignored, released after 4 s",
+		  { .masked = true, .alarm = 2 }, 4, 0, 4, 6, "" },
+		{ "no pending signal allowed", { .no_sigqueue = true }, 0, 1, 9, 12, busy },
+		{ "no pending signal allowed, released after 1 s", { .no_sigqueue = true }, 1, 0, 1, 3, "" },
+	};
+	const int n = sizeof cases / sizeof *cases;
+	std::vector<Scratch> s(n);
+	std::vector<int> holder(n);
+	std::vector<pid_t> run(n);
+	std::vector<int> status(n, -1), took(n, -1);
+	timespec began;
+	clock_gettime(CLOCK_MONOTONIC, &began);
+	for (int i = 0; i < n; i++) {
+		set_registers(s[i], "378=10");
+		holder[i] = hold_state(s[i]);
+		run[i] = start_run(s[i], { "-1", "on", "-o" }, nullptr, RELAYSWITCH_SIM, "", cases[i].io);
 	}
-	EXPECT_GE(time(nullptr) - began, 9);
-	EXPECT_TRUE(WIFEXITED(status) && WEXITSTATUS(status) == 1) << status;
-	EXPECT_EQ(read_file(s.path("err")),
-		  "relayswitch-sim: " + s.path("state") + " is busy: locked by another run\n");
-	EXPECT_EQ(read_file(s.path("out")), "");
-	EXPECT_EQ(access_trace(read_file(s.path("log"))), "BAD(ioperm 0x378 3)");
-	close(fd);
-	EXPECT_EQ(read_file(s.path("state")), "0x378 0x11\n");
+	for (int left = n, ticks = 0; left > 0 && ticks < 600; ticks++) {
+		usleep(100000);
+		timespec now;
+		clock_gettime(CLOCK_MONOTONIC, &now);
+		double secs = now.tv_sec - began.tv_sec + (now.tv_nsec - began.tv_nsec) / 1e9;
+		for (int i = 0; i < n; i++) {
+			if (holder[i] >= 0 && cases[i].release && secs >= cases[i].release) {
+				close(holder[i]);
+				holder[i] = -1;
+			}
+			int st;
+			if (status[i] < 0 && waitpid(run[i], &st, WNOHANG) == run[i]) {
+				status[i] = WIFEXITED(st) ? WEXITSTATUS(st) : 128 + WTERMSIG(st);
+				took[i] = static_cast<int>(secs);
+				left--;
+			}
+		}
+	}
+	for (int i = 0; i < n; i++) {
+		auto &c = cases[i];
+		SCOPED_TRACE(c.what);
+		if (status[i] < 0) {
+			kill(run[i], SIGKILL);
+			wait_run(run[i]);
+			ADD_FAILURE() << "the run still waited after 60 s";
+		}
+		EXPECT_EQ(status[i], c.status);
+		EXPECT_GE(took[i], c.least);
+		EXPECT_LE(took[i], c.most);
+		std::string err = c.err == busy ? "relayswitch-sim: " + s[i].path("state") +
+							  " is busy: locked by another run\n"
+						: c.err;
+		EXPECT_EQ(read_file(s[i].path("err")), err);
+		EXPECT_EQ(read_file(s[i].path("out")), c.status ? "" : "10001000 11111110\n");
+		EXPECT_EQ(read_file(s[i].path("state")), c.status ? "0x378 0x10\n" : "0x378 0x11\n");
+		if (holder[i] >= 0)
+			close(holder[i]);
+	}
 }
 
 }  // namespace

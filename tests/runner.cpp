@@ -4,6 +4,7 @@
 #include <fcntl.h>
 #include <signal.h>
 #include <ftw.h>
+#include <sys/resource.h>
 #include <sys/wait.h>
 #include <sys/stat.h>
 #include <unistd.h>
@@ -114,12 +115,31 @@ pid_t start_run(const Scratch &s, const std::vector<std::string> &args, const ch
 	redirect(2, io.err, s.path("err" + tag));
 	point_sim_at(s, grants, tag);
 	unsetenv("POSIXLY_CORRECT");
+	if (io.state)
+		setenv("RELAYSWITCH_SIM_STATE", io.state, 1);
 	if (io.homeless) {
 		unsetenv("RELAYSWITCH_SIM_STATE");
 		unsetenv("HOME");
 		if (chdir(s.dir.c_str()) != 0)
 			_exit(126);
 	}
+	if (io.fsize) {
+		struct rlimit lim = { static_cast<rlim_t>(io.fsize), static_cast<rlim_t>(io.fsize) };
+		setrlimit(RLIMIT_FSIZE, &lim);
+		signal(SIGXFSZ, io.fsize_kills ? SIG_DFL : SIG_IGN);
+	}
+	if (io.no_sigqueue) {
+		struct rlimit none = { 0, 0 };
+		setrlimit(RLIMIT_SIGPENDING, &none);
+	}
+	if (io.masked) {
+		sigset_t all;
+		sigfillset(&all);
+		sigprocmask(SIG_BLOCK, &all, nullptr);
+		signal(SIGALRM, SIG_IGN);
+	}
+	if (io.alarm)
+		alarm(io.alarm);
 	// RELAYSWITCH_TEST_WRAP runs the program under a tool such as valgrind or an
 	// emulator. The program is still named "relayswitch", as its diagnostics
 	// show: the tool finds it by that name on PATH (valgrind) or in the working

@@ -30,10 +30,21 @@ struct Scratch {
 // where standard output and error go -- nullptr to the files the Result is read
 // from, "-" nowhere (the descriptor is closed), "|" into a pipe nobody reads,
 // with SIGPIPE ignored (as systemd starts services), else that file. homeless:
-// neither RELAYSWITCH_SIM_STATE nor HOME is set.
+// neither RELAYSWITCH_SIM_STATE nor HOME is set. What a parent may leave the
+// run: masked, every signal blocked and SIGALRM ignored (as a threaded daemon
+// or a job runner may start it); alarm, an alarm due in that many seconds;
+// no_sigqueue, no pending signal allowed (RLIMIT_SIGPENDING 0); fsize, files
+// limited to that many bytes (RLIMIT_FSIZE) with SIGXFSZ ignored, or killing
+// the run where fsize_kills.
 struct Launch {
 	const char *out = nullptr, *err = nullptr;
 	bool homeless = false;
+	bool masked = false;
+	unsigned alarm = 0;
+	bool no_sigqueue = false;
+	long fsize = 0;
+	bool fsize_kills = false;
+	const char *state = nullptr;	// RELAYSWITCH_SIM_STATE, where not "state" in the scratch
 };
 
 // regs: registers to start from, "378=5a 379=87" (empty: a new state file).

@@ -1,9 +1,10 @@
 // SPDX-License-Identifier: GPL-2.0-or-later
 // holdclaim SECONDS DEVICE: claims a parallel port through the kernel's driver,
 // as a program using /dev/parportN (or the printer driver while it prints)
-// does; says so; holds the claim for SECONDS or until SIGTERM; then releases it
-// and says whether the release took under a second. A release stuck behind
-// another program's claim request shows here.
+// does; says so; holds the claim for SECONDS or until SIGTERM; says whether
+// the data latch changed under it meanwhile (the port is its own while it
+// holds the claim); then releases it and says whether the release took under
+// a second. A release stuck behind another program's claim request shows here.
 #include <fcntl.h>
 #include <linux/ppdev.h>
 #include <signal.h>
@@ -28,12 +29,19 @@ int main(int argc, char *argv[])
 		perror(argv[2]);
 		return 1;
 	}
+	unsigned char before = 0, after = 0;
+	ioctl(fd, PPRDATA, &before);
 	printf("claimed %s\n", argv[2]);
 	fflush(stdout);
 	struct sigaction sa = {};
 	sa.sa_handler = wake;
 	sigaction(SIGTERM, &sa, nullptr);
 	sleep(atoi(argv[1]));
+	ioctl(fd, PPRDATA, &after);
+	if (after == before)
+		printf("the latch stayed 0x%02x while claimed\n", before);
+	else
+		printf("the latch changed 0x%02x -> 0x%02x while claimed\n", before, after);
 	struct timespec t0, t1;
 	clock_gettime(CLOCK_MONOTONIC, &t0);
 	int r = ioctl(fd, PPRELEASE);

@@ -10,14 +10,14 @@
 # print (a byte each time the strobe pulses) is captured: the transcript says
 # how much, and nothing a run does may print.
 #
-#   run.sh RELAYSWITCH ASUSER HOLDLOCKS HOLDCLAIM CACHE-DIR WORKDIR
+#   run.sh RELAYSWITCH ASUSER HOLDLOCKS HOLDCLAIM MASKED CACHE-DIR WORKDIR
 # Debian's kernel is fetched into CACHE-DIR once (pc.sh). Exit status: 0 same
 # transcript, 1 different (the diff is shown), 77 skipped because QEMU, the
 # kernel, a static busybox or cpio is missing -- except in CI (CI=true), where a
 # missing tool fails the test.
 set -u
 here=$(cd "$(dirname "$0")" && pwd)
-prog=$1 asuser=$2 holdlocks=$3 holdclaim=$4 cache=$5 work=$6
+prog=$1 asuser=$2 holdlocks=$3 holdclaim=$4 masked=$5 cache=$6 work=$7
 . "$here/../skip.sh"
 busybox=$(command -v busybox) || skip "no busybox (package busybox-static)"
 if readelf -l "$busybox" 2>/dev/null | grep -q INTERP; then
@@ -33,6 +33,7 @@ cp "$prog" "$work/root/bin/relayswitch"
 cp "$asuser" "$work/root/bin/asuser"
 cp "$holdlocks" "$work/root/bin/holdlocks"
 cp "$holdclaim" "$work/root/bin/holdclaim"
+cp "$masked" "$work/root/bin/masked"
 cp $parport_modules "$work/root/lib/"
 cp "$here/init" "$here/scenario.sh" "$work/root/"
 chmod 755 "$work/root/init"
