@@ -260,7 +260,7 @@ TEST(Command, EditedStateFile)
 	EXPECT_EQ(run_in(s, { "-p", "e800", "-2", "on", "-o" }).out, "01000000 00000001\n");
 	Result r = run_in(s, { "-o" });
 	EXPECT_EQ(r.out, "11110000 11111110\n");
-	EXPECT_EQ(r.state, "0x378 0x0f\n0xe800 0x02\n0xe801 0x80\n");
+	EXPECT_EQ(r.state, "# my card\n0x378 0x0f\n0xe800 0x02\n0xe801 0x80\n");
 }
 
 }  // namespace

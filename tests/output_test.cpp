@@ -6,6 +6,7 @@
 #include <gtest/gtest.h>
 
 #include <fcntl.h>
+#include <signal.h>
 #include <unistd.h>
 
 #include "runner.h"
@@ -16,7 +17,7 @@ const char *const fresh = "0x278 0x00\n0x378 0x00\n0x3bc 0x00\n";
 
 TEST(Output, ClosedFullOrBrokenStreams)
 {
-	const char *const full = "relayswitch: write error: No space left on device\n";
+	const char *const full = "relayswitch-sim: write error: No space left on device\n";
 	const struct {
 		std::vector<std::string> args;
 		Launch io;
@@ -32,7 +33,7 @@ TEST(Output, ClosedFullOrBrokenStreams)
 		// Output that can't be written fails the run before the port is written.
 		{ { "-o", "-3", "on" }, { "/dev/full", nullptr }, "", full, 1, "r378 r379*8" },
 		{ { "-3", "on", "-o", "-o" }, { "|", nullptr }, "",
-		  "relayswitch: write error: Broken pipe\n", 1, "r378 r379*8" },
+		  "relayswitch-sim: write error: Broken pipe\n", 1, "r378 r379*8" },
 		{ { "-h" }, { "/dev/full", nullptr }, "", full, 1, "r378" },
 		{ { "-o" }, { "/dev/full", "/dev/full" }, "", "", 1, "r378 r379*8" },
 		{ {}, { "/dev/full", nullptr }, "", full, 1, "" },
@@ -79,6 +80,12 @@ TEST(SimStateFile, RefusedUnlessReadBackWhole)
 		{ "0x378 0x05 0x06\n", "is not a state file (line 1)" },
 		{ "0x378 0x100\n", "is not a state file (line 1)" },
 		{ "0x10000 0x00\n", "is not a state file (line 1)" },
+		{ "0x100000378 0x05\n", "is not a state file (line 1)" },
+		{ "0x378 0x100000005\n", "is not a state file (line 1)" },
+		{ "0x378 -1\n", "is not a state file (line 1)" },
+		{ "0x378 0x05 relays\n", "is not a state file (line 1)" },
+		{ "0x378 0x05" + std::string(60, ' ') + "x\n", "is not a state file (line 1)" },
+		{ "0x378 0x05\n0x278 0x00\n0x378 0x06\n", "is not a state file (line 3)" },
 		{ "# the bench PC\n\n", "is not a state file (no register)" },
 		{ lines(4097, "0x%x 0x00\n"), "is too big for a state file" },
 		{ lines(7000, "0x%x 0x00    \n"), "is too big for a state file" },
@@ -102,6 +109,81 @@ TEST(SimStateFile, RefusedUnlessReadBackWhole)
 	fputs("# card\n  0x378\t0x05  \n\n", f);
 	fclose(f);
 	EXPECT_EQ(run_in(s, { "-o" }).out, "10100000 11111110\n");
+}
+
+// A rewrite keeps the user's comments and blank lines where they were, and a
+// register new to the file goes before the first one listed after it.
+TEST(SimStateFile, KeepsWhatTheUserWrote)
+{
+	const char *const mine = "# bench PC\n\n  0x378\t0x05  # relays\n0xe800 0x00 #card\n# end";
+	const struct {
+		std::vector<std::string> args;
+		const char *state;
+	} cases[] = {
+		{ { "-1", "on", "-3", "off" }, "# bench PC\n\n  0x378\t0x01  # relays\n0xe800 0x00 #card\n# end\n" },
+		{ { "-p", "278", "-1", "on" },
+		  "# bench PC\n\n0x278 0x01\n  0x378\t0x05  # relays\n0xe800 0x00 #card\n# end\n" },
+		{ { "-p", "e800", "-a", "on" }, "# bench PC\n\n  0x378\t0x05  # relays\n0xe800 0xff #card\n# end\n" },
+		{ { "-p", "3bc", "-2", "on" },
+		  "# bench PC\n\n  0x378\t0x05  # relays\n0x3bc 0x02\n0xe800 0x00 #card\n# end\n" },
+		{ { "-o" }, "# bench PC\n\n  0x378\t0x05  # relays\n0xe800 0x00 #card\n# end\n" },
+	};
+	for (auto &c : cases) {
+		SCOPED_TRACE("relayswitch" + quoted(c.args));
+		Scratch s;
+		FILE *f = fopen(s.path("state").c_str(), "w");
+		fputs(mine, f);
+		fclose(f);
+		Result r = run_in(s, c.args);
+		EXPECT_EQ(r.status, 0) << r.err;
+		EXPECT_EQ(r.state, c.state);
+		EXPECT_EQ(run_in(s, { "-o" }).status, 0);
+	}
+}
+
+// A write that fails leaves the old file whole, says why and fails the run;
+// so does a run killed while it writes.
+TEST(SimStateFile, OldOrNew)
+{
+	const std::string old = "# " + std::string(5000, '=') + "\n0x378 0x05\n";
+	Launch limited, killed;
+	limited.fsize = killed.fsize = 4096;
+	killed.fsize_kills = true;
+	const struct {
+		const char *what;
+		Launch io;
+		int status;
+		const char *err;
+	} cases[] = {
+		{ "a file-size limit, SIGXFSZ ignored", limited, 1, ": File too large\n" },
+		{ "a file-size limit that kills", killed, 128 + SIGXFSZ, "" },
+	};
+	for (auto &c : cases) {
+		SCOPED_TRACE(c.what);
+		Scratch s;
+		FILE *f = fopen(s.path("state").c_str(), "w");
+		fputs(old.c_str(), f);
+		fclose(f);
+		Result r = run_in(s, { "-1", "off", "-2", "on" }, nullptr, RELAYSWITCH_SIM, c.io);
+		EXPECT_EQ(r.status, c.status);
+		EXPECT_EQ(r.err, *c.err ? "relayswitch-sim: cannot write " + s.path("state") + c.err : "");
+		EXPECT_EQ(r.state, old);
+		r = run_in(s, { "-1", "off", "-2", "on" });
+		EXPECT_EQ(r.status, 0) << r.err;
+		EXPECT_EQ(r.state, old.substr(0, old.size() - 3) + "06\n");
+	}
+	// A state file named past what a path may hold is refused, not cut short.
+	Scratch s;
+	std::string longer = s.path(std::string(5000, 'x'));
+	Launch named;
+	named.state = longer.c_str();
+	Result r = run_in(s, { "-1", "on" }, nullptr, RELAYSWITCH_SIM, named);
+	EXPECT_EQ(r.status, 1);
+	const std::string said = "relayswitch-sim: cannot open " + longer + ": ";
+	EXPECT_TRUE(r.err.compare(0, said.size(), said) == 0) << r.err.substr(r.err.size() - 40);
+	const std::string why = r.err.substr(said.size());	// "File name" or "Filename", by C library
+	EXPECT_TRUE(why == "File name too long\n" || why == "Filename too long\n") << why;
+	EXPECT_EQ(r.trace, "BAD(ioperm 0x378 3)") << "ended when it asked for the port";
 }
 
 // With no state file named and no home to keep it in, the simulator says so
