@@ -19,4 +19,8 @@ int port_input(int port);
 [[noreturn]] void pinlatch(int d1, int d2, int d3, int d4, int d5, int d6, int d7, int d8,
 			   int port);
 
+// The program's name in its own messages, given by the port access it is
+// built with: "relayswitch", or "relayswitch-sim" over the simulated port.
+extern const char port_program[];
+
 #endif

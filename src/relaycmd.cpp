@@ -38,7 +38,7 @@ static void keep_streams()
 // anything is written to the port: status 0 means all the output went out.
 [[noreturn]] static void write_error()
 {
-	fprintf(stderr, "relayswitch: write error: %s\n", strerror(errno));
+	fprintf(stderr, "%s: write error: %s\n", port_program, strerror(errno));
 	exit(1);
 }
 
