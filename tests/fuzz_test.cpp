@@ -131,7 +131,7 @@ TEST(Fuzz, HostileCommandLines)
 		const int status = r.status;
 		const std::string &out = r.out, &err = r.err, &t = r.trace;
 		SCOPED_TRACE("seed " + std::to_string(seed) + ", grants " +
-			     (sl.grants ? sl.grants : "all") + ": relayswitch" + quoted(sl.args).substr(0, 300));
+			     (sl.grants ? sl.grants : "all") + ": relayswitch" + quoted(sl.args));
 		ASSERT_TRUE(status == 0 || status == 1) << "status " << status << "\n" << err;
 		EXPECT_EQ(t.find("BAD"), std::string::npos) << t;
 		size_t w = t.find('w');

@@ -60,8 +60,18 @@ std::string golden(const char *name)
 std::string quoted(const std::vector<std::string> &args)
 {
 	std::string s;
-	for (auto &a : args)
-		s += " '" + a + "'";
+	for (auto &a : args) {
+		s += " '";
+		for (size_t i = 0; i < a.size() && i < 40; i++) {
+			unsigned char c = a[i];
+			char hex[8];
+			snprintf(hex, sizeof hex, "\\x%02x", c);
+			s += c >= 0x20 && c < 0x7f && c != '\\' && c != '\'' ? std::string(1, c) : hex;
+		}
+		s += "'";
+		if (a.size() > 40)
+			s += "...(" + std::to_string(a.size()) + " bytes)";
+	}
 	return s;
 }
 

@@ -80,7 +80,9 @@ std::string read_file(const std::string &path);
 // A golden file of the tests' own ("usage.golden").
 std::string golden(const char *name);
 
-// Arguments as a shell would show them: " '-1' 'on'".
+// Arguments as a shell would show them, " '-1' 'on'", readable whatever they
+// hold: a byte outside printable ASCII (and a quote or backslash) as \xHH, an
+// argument past 40 bytes cut short with its length.
 std::string quoted(const std::vector<std::string> &args);
 
 #endif
