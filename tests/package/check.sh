@@ -1,11 +1,12 @@
 #!/usr/bin/env bash
 # SPDX-License-Identifier: GPL-2.0-or-later
-# What a user installs: the manual pages, the installed tree, the Debian
-# package and what lintian says of it, the boot unit and the bash completion;
-# and what the static programs are made of. The programs built are $RELAYSWITCH
-# and $RELAYSWITCH_SIM.
+# What a user installs: the manual pages, the installed tree, Debian's build of
+# the package and what lintian says of it, the boot unit and the bash
+# completion; what the static programs are made of; that two builds are the
+# same bit for bit, and that the package builds from its Build-Depends alone.
+# The programs built are $RELAYSWITCH and $RELAYSWITCH_SIM.
 #
-#   check.sh man|install|deb|lintian|unit|completion|static SOURCE-DIR BUILD-DIR
+#   check.sh man|install|deb|lintian|repro|builddeps|unit|completion|static SOURCE-DIR BUILD-DIR
 # Exit status 0 good, 1 bad (says why), 77 skipped for want of a tool (a failure
 # in CI, CI=true).
 set -u
@@ -22,10 +23,18 @@ need() {
 	command -v "$1" >/dev/null || skip "no $1"
 }
 
-# The files an install puts under its prefix; the lintian override comes with
-# the static programs only. Under the prefix /usr, etc/ is /etc.
-static=yes
-readelf -l "$RELAYSWITCH" | grep -q INTERP && static=
+# copy_source FROM TO: the source tree as committed and as changed, without
+# build trees or anything else git ignores (every file, where it isn't git's).
+copy_source() {
+	if git -C "$1" rev-parse --git-dir >/dev/null 2>&1; then
+		git -C "$1" ls-files -co --exclude-standard -z | (cd "$1" && tar --null -T - -cf -) |
+			tar -xf - -C "$2"
+	else
+		tar -C "$1" --exclude='./build*' -cf - . | tar -xf - -C "$2"
+	fi
+}
+
+# The files an install puts under its prefix. Under the prefix /usr, etc/ is /etc.
 installed=$(grep . <<LIST | sort
 bin/relayswitch
 bin/relayswitch-sim
@@ -33,9 +42,10 @@ etc/default/relayswitch
 lib/systemd/system/relayswitch.service
 share/bash-completion/completions/relayswitch
 share/bash-completion/completions/relayswitch-sim
+share/doc/relayswitch/LICENSE
+share/doc/relayswitch/README.md
 share/doc/relayswitch/changelog.gz
 share/doc/relayswitch/copyright
-${static:+share/lintian/overrides/relayswitch}
 share/man/man1/relayswitch-sim.1.gz
 share/man/man1/relayswitch.1.gz
 LIST
@@ -86,41 +96,137 @@ install)
 	[ "$out" = "01000000 11111110" ] || fail "installed relayswitch-sim printed: $out"
 	;;
 deb)
-	need dpkg-deb
-	(cd "$build" && cpack -G DEB -B "$tmp/pkg" >"$tmp/log" 2>&1) || { cat "$tmp/log"; exit 1; }
-	deb=$(ls "$tmp"/pkg/relayswitch_*.deb 2>/dev/null | head -n 1)
-	[ -n "$deb" ] || { fail "no package made"; exit 1; }
-	dpkg-deb -c "$deb"
-	got=$(dpkg-deb -c "$deb" | awk '$1 !~ /^d/ { print $6 }' | sed 's|^\./||' | sort)
-	[ "$got" = "$in_usr" ] || fail "package holds:"$'\n'"$got"
-	[ "$(dpkg-deb --ctrl-tarfile "$deb" | tar -xO ./conffiles)" = /etc/default/relayswitch ] ||
-		fail "/etc/default/relayswitch is not a conffile"
-	# The maintainer scripts that keep systemd's view of the unit, and purge it.
-	for script in postinst postrm; do
-		dpkg-deb --ctrl-tarfile "$deb" | tar -tvf - "./$script" 2>/dev/null | grep -q '^-rwxr-xr-x' ||
-			fail "no executable $script"
-	done
+	# Debian's own build, from a clean copy of the source: the source package,
+	# and the binary package for this tree's architecture (cross-built for
+	# i386 in the 32-bit tree). They stay in debs/ of the build tree for lintian
+	# and the emulated Debian.
+	need dpkg-buildpackage
+	need dh
 	arch=$(dpkg --print-architecture)
 	grep -q RELAYSWITCH_M32:BOOL=ON "$build/CMakeCache.txt" && arch=i386
+	debs=$build/debs
+	rm -rf "$debs"
+	mkdir -p "$debs/src"
+	copy_source "$src" "$debs/src"
+	(cd "$debs/src" && dpkg-source -b . >"$debs/source.log" 2>&1) || { cat "$debs/source.log"; exit 1; }
+	cross=
+	[ "$arch" = "$(dpkg --print-architecture)" ] || cross="-a $arch"
+	# The tests ran in this build tree already: the package is built without them.
+	(cd "$debs/src" && DEB_BUILD_OPTIONS=nocheck dpkg-buildpackage $cross -Pnocheck -b -us -uc \
+		>"$debs/build.log" 2>&1) || { tail -n 40 "$debs/build.log"; exit 1; }
+	rm -rf "$debs/src"
+	deb=$debs/relayswitch_0.4.0_$arch.deb
+	[ -f "$deb" ] || { fail "no package made: $(ls "$debs")"; exit 1; }
+	dpkg-deb -c "$deb"
+	got=$(dpkg-deb -c "$deb" | awk '$1 !~ /^d/ { print $6 }' | sed 's|^\./||' | sort)
+	want=$( (grep -v '^usr/share/doc/relayswitch/\(README.md\|LICENSE\)$' <<<"$in_usr" |
+		sed 's|^usr/lib/systemd|lib/systemd|'; echo usr/share/lintian/overrides/relayswitch) | sort)
+	[ "$got" = "$want" ] || fail "package holds:"$'\n'"$got"
+	[ "$(dpkg-deb --ctrl-tarfile "$deb" | tar -xO ./conffiles)" = /etc/default/relayswitch ] ||
+		fail "/etc/default/relayswitch is not a conffile"
+	# Installing, upgrading or removing the package never starts the unit, nor
+	# enables it: starting it switches relays.
+	dpkg-deb --ctrl-tarfile "$deb" | tar -x -C "$tmp" 2>/dev/null
+	for script in preinst postinst prerm postrm; do
+		[ -f "$tmp/$script" ] || continue
+		grep -nE '(deb-systemd-invoke|systemctl|invoke-rc\.d)[^|;]* [a-z-]*(start|restart)' "$tmp/$script" &&
+			fail "$script starts the unit"
+	done
+	# Enabled again on upgrade where the admin had enabled it; never on a new install.
+	grep -q 'deb-systemd-helper enable' "$tmp/postinst" &&
+		! grep -q 'deb-systemd-helper debian-installed' "$tmp/postinst" && fail "postinst enables the unit"
+	grep -q 'deb-systemd-helper purge' "$tmp/postrm" || fail "postrm does not purge the unit's links"
 	for field in Package=relayswitch Version=0.4.0 Architecture=$arch Section=admin; do
 		value=$(dpkg-deb -f "$deb" "${field%%=*}")
 		[ "$value" = "${field#*=}" ] || fail "${field%%=*} is '$value', not '${field#*=}'"
 	done
-	if [ -n "$static" ]; then
-		[ -z "$(dpkg-deb -f "$deb" Depends)" ] ||
-			fail "the static build depends on: $(dpkg-deb -f "$deb" Depends)"
-	fi
+	[ -z "$(dpkg-deb -f "$deb" Depends)" ] || fail "the static build depends on: $(dpkg-deb -f "$deb" Depends)"
 	dpkg-deb -f "$deb" Description | grep -q 'relay board' || fail "no description"
-	dpkg-deb -f "$deb" Description | grep -q '^  ' && fail "the description has a verbatim line"
+	# The programs run: the i386 package's on an i486.
+	dpkg-deb -x "$deb" "$tmp/root"
+	wrap=
+	[ "$arch" = i386 ] && wrap="qemu-i386-static -cpu 486"
+	out=$(RELAYSWITCH_SIM_STATE="$tmp/state" $wrap "$tmp/root/usr/bin/relayswitch-sim" -2 on -o)
+	[ "$out" = "01000000 11111110" ] || fail "the packaged relayswitch-sim printed: $out"
 	;;
 lintian)
-	# Debian's own checker: no error, no warning (the static programs have their
-	# override). The package of a dynamic build (the sanitizer's) is not shipped.
+	# Debian's own checker, on the source package and the binary packages of
+	# the deb check: no error, no warning (the static programs have their
+	# override, with its reason).
 	need lintian
-	need dpkg-deb
-	[ -n "$static" ] || { echo "a dynamic build's package is not shipped: nothing to check"; exit 0; }
-	(cd "$build" && cpack -G DEB -B "$tmp/pkg" >"$tmp/log" 2>&1) || { cat "$tmp/log"; exit 1; }
-	lintian --fail-on error,warning "$tmp"/pkg/relayswitch_*.deb || fail "lintian"
+	ls "$build"/debs/*.dsc "$build"/debs/*.deb >/dev/null 2>&1 || { fail "no packages: run package.deb"; exit 1; }
+	lintian --fail-on error,warning "$build"/debs/*.dsc "$build"/debs/*.deb 2>&1 |
+		grep -v 'running with root privileges'
+	[ "${PIPESTATUS[0]}" = 0 ] || fail "lintian"
+	;;
+repro)
+	# Bit-identical builds: one commit built twice, in directories of other
+	# names and depths, at other times, with another umask, locale and time
+	# zone, gives byte-identical static programs (64- and 32-bit), release
+	# archives and Debian packages (amd64 and i386). diffoscope shows any
+	# difference.
+	need dpkg-buildpackage
+	need dh
+	need i686-linux-gnu-g++
+	for n in 1 2; do
+		case $n in
+		1) dir=$tmp/a/relayswitch mask=022 zone=UTC locale=C ;;
+		2) dir=$tmp/b/somewhere/much/deeper/than/the/first/src mask=077 zone=XYZ-13:45 locale=C.UTF-8 ;;
+		esac
+		mkdir -p "$dir"
+		copy_source "$src" "$dir"
+		[ $n = 2 ] && sleep 2
+		(
+			umask $mask
+			export TZ=$zone LC_ALL=$locale
+			cd "$dir"
+			{
+				cmake -S . -B build -G Ninja -DBUILD_TESTING=OFF && cmake --build build --target release &&
+					cmake -S . -B build-m32 -G Ninja -DBUILD_TESTING=OFF -DRELAYSWITCH_M32=ON &&
+					cmake --build build-m32 --target release &&
+					DEB_BUILD_OPTIONS=nocheck dpkg-buildpackage -Pnocheck -b -us -uc &&
+					DEB_BUILD_OPTIONS=nocheck dpkg-buildpackage -a i386 -Pnocheck -b -us -uc
+			} >"$tmp/build$n.log" 2>&1
+		) || { tail -n 30 "$tmp/build$n.log"; fail "build $n"; exit 1; }
+		out=$tmp/out$n
+		mkdir -p "$out"
+		cp "$dir"/build/relayswitch "$dir"/build/relayswitch-sim "$out/"
+		for prog in relayswitch relayswitch-sim; do
+			cp "$dir/build-m32/i486/$prog" "$out/$prog.i486"
+		done
+		cp "$dir"/build/release/*.tar.gz "$dir"/build-m32/release/*.tar.gz "$dir"/../*.deb "$out/"
+	done
+	(cd "$tmp/out1" && sha256sum * | tee "$tmp/sums") >/dev/null
+	(cd "$tmp/out2" && sha256sum -c --quiet "$tmp/sums") || {
+		command -v diffoscope >/dev/null || echo "(diffoscope, package diffoscope-minimal, would show how)"
+		for f in "$tmp"/out1/*; do
+			cmp -s "$f" "$tmp/out2/${f##*/}" && continue
+			fail "${f##*/} differs between the two builds"
+			command -v diffoscope >/dev/null && diffoscope "$f" "$tmp/out2/${f##*/}" | head -n 60
+		done
+	}
+	[ "$(ls "$tmp/out1" | wc -l)" -ge 10 ] || fail "only $(ls "$tmp/out1" | tr '\n' ' ')"
+	echo "the same bit for bit in both builds:"
+	sed 's/^/  /' "$tmp/sums"
+	;;
+builddeps)
+	# The Build-Depends are complete: Debian's build with its tests succeeds in
+	# a clean Debian 12 that has build-essential and them alone.
+	need mmdebstrap
+	[ "$(id -u)" = 0 ] || skip "not root: the build system is made with chroot"
+	deps=$(sed -n '/^Build-Depends:/,/^[A-Z]/p' "$src/debian/control" | sed '$d' |
+		sed 's/^Build-Depends://; s/([^)]*)//g; s/<[^>]*>//g; s/\[[^]]*\]//g' | tr ',' '\n' |
+		tr -d ' \t' | grep . | paste -sd, -)
+	echo "Build-Depends: $deps"
+	root=$tmp/chroot
+	mmdebstrap --quiet --variant=buildd --include="$deps" bookworm "$root" >"$tmp/mmdebstrap.log" 2>&1 ||
+		{ cat "$tmp/mmdebstrap.log"; fail "mmdebstrap"; exit 1; }
+	mkdir -p "$root/build/relayswitch"
+	copy_source "$src" "$root/build/relayswitch"
+	chroot "$root" sh -c 'cd /build/relayswitch && dpkg-checkbuilddeps && dpkg-buildpackage -b -us -uc' \
+		>"$tmp/build.log" 2>&1 || { tail -n 40 "$tmp/build.log"; fail "the build in a clean Debian 12"; }
+	grep -E 'tests passed|Test #' "$tmp/build.log" | tail -n 3
+	ls "$root/build"/*.deb >/dev/null 2>&1 || fail "no package made"
 	;;
 unit)
 	need systemd-analyze
@@ -198,7 +304,7 @@ static)
 	done
 	;;
 *)
-	echo "usage: check.sh man|install|deb|lintian|unit|completion|static SOURCE-DIR BUILD-DIR"
+	echo "usage: check.sh man|install|deb|lintian|repro|builddeps|unit|completion|static SOURCE-DIR BUILD-DIR"
 	exit 2
 	;;
 esac

@@ -6,39 +6,57 @@
 . "$here/../skip.sh"
 qemu=$(command -v qemu-system-x86_64) || skip "no qemu-system-x86_64 (package qemu-system-x86)"
 
-# Debian's kernel, unpacked from its package into the cache once: apt-get
-# download fetches it, nothing is installed. Its vmlinuz and the modules
-# parport, parport_pc and ppdev are all the emulated PC needs of it.
+# unpack_kernel DEB DIR: the kernel of Debian's kernel package DEB, and its
+# modules parport, parport_pc and ppdev (plain or compressed, under /lib or
+# /usr/lib) with the lists of its modules, unpacked into DIR; nothing is
+# installed.
+unpack_kernel() {
+	rm -rf "$2.new"
+	mkdir -p "$2.new"
+	dpkg-deb --fsys-tarfile "$1" | tar -x -C "$2.new" --wildcards './boot/vmlinuz-*' \
+		'*/modules/*/kernel/drivers/parport/parport.ko*' \
+		'*/modules/*/kernel/drivers/parport/parport_pc.ko*' \
+		'*/modules/*/kernel/drivers/char/ppdev.ko*' '*/modules/*/modules.order' \
+		'*/modules/*/modules.builtin*' || return 1
+	rm -rf "$2"
+	mv "$2.new" "$2"
+}
+
+# use_kernel DIR: the kernel unpacked there: $kernel, its version $kver and
+# its modules $parport_modules, parport first.
+use_kernel() {
+	kernel=$(ls -1 "$1"/boot/vmlinuz-* 2>/dev/null | tail -n 1)
+	[ -n "$kernel" ] || skip "no kernel in $1"
+	kver=${kernel##*/vmlinuz-}
+	parport_modules=
+	for m in parport/parport parport/parport_pc char/ppdev; do
+		ko=$(ls -1 "$1"/lib/modules/"$kver"/kernel/drivers/$m.ko* \
+			"$1"/usr/lib/modules/"$kver"/kernel/drivers/$m.ko* 2>/dev/null | head -n 1)
+		[ -r "$ko" ] || skip "no $m module for $kver"
+		parport_modules="$parport_modules $ko"
+	done
+}
+
+# Debian's kernel for this machine's release, unpacked from its package into
+# the cache once: apt-get download fetches it, nothing is installed.
 mkdir -p "$cache"
 exec 9>"$cache/lock"
 flock 9	# one test at a time fills the cache
-kernel=$(ls -1 "$cache"/kernel/boot/vmlinuz-* 2>/dev/null | tail -n 1)
-if [ -z "$kernel" ]; then
+if ! ls "$cache"/kernel/boot/vmlinuz-* >/dev/null 2>&1; then
 	command -v apt-get >/dev/null && command -v dpkg-deb >/dev/null ||
 		skip "no apt-get and dpkg-deb to fetch Debian's kernel"
 	image=$(apt-cache depends linux-image-amd64 2>/dev/null | sed -n 's/^ *Depends: \(linux-image-[0-9].*\)/\1/p' |
 		head -n 1)
 	[ -n "$image" ] || skip "apt knows no linux-image-amd64 (apt-get update; Debian's main archive)"
-	rm -rf "$cache/kernel.new"
-	mkdir "$cache/kernel.new"
-	(cd "$cache/kernel.new" && apt-get download "$image" >download.log 2>&1) ||
-		skip "could not download $image: $(tail -n 1 "$cache/kernel.new/download.log")"
-	dpkg-deb --fsys-tarfile "$cache"/kernel.new/*.deb | tar -x -C "$cache/kernel.new" --wildcards \
-		'./boot/vmlinuz-*' './lib/modules/*/kernel/drivers/parport/parport.ko' \
-		'./lib/modules/*/kernel/drivers/parport/parport_pc.ko' \
-		'./lib/modules/*/kernel/drivers/char/ppdev.ko' || exit 1
-	rm -f "$cache"/kernel.new/*.deb
-	rm -rf "$cache/kernel"
-	mv "$cache/kernel.new" "$cache/kernel"
-	kernel=$(ls -1 "$cache"/kernel/boot/vmlinuz-* | tail -n 1)
+	rm -rf "$cache/download"
+	mkdir "$cache/download"
+	(cd "$cache/download" && apt-get download "$image" >download.log 2>&1) ||
+		skip "could not download $image: $(tail -n 1 "$cache/download/download.log")"
+	unpack_kernel "$cache"/download/*.deb "$cache/kernel" || exit 1
+	rm -rf "$cache/download"
 fi
 flock -u 9
-kver=${kernel##*/vmlinuz-}
-drivers=$cache/kernel/lib/modules/$kver/kernel/drivers
-parport_modules="$drivers/parport/parport.ko $drivers/parport/parport_pc.ko $drivers/char/ppdev.ko"
-for ko in $parport_modules; do
-	[ -r "$ko" ] || skip "no $ko in $image"
-done
+use_kernel "$cache/kernel"
 
 # boot NAME INITRD MEGABYTES KERNEL-ARGUMENTS: boots the PC, with two parallel
 # ports at 0x378 and 0x278, until it powers off, 300 s at most. What it says on

@@ -1,0 +1,27 @@
+#!/bin/sh
+# SPDX-License-Identifier: GPL-2.0-or-later
+# The release archive for any distribution: what `cmake --install` puts under
+# /usr/local -- the static programs (stripped), manual pages, completion, the
+# boot unit and its settings, README, licence, copyright and changelog -- as
+# NAME.tar.gz in OUT-DIR, to unpack with `tar -xzf NAME.tar.gz -C /usr/local`,
+# and SHA256SUMS of every release archive there. The archive is the same bit
+# for bit for every build of one commit: its date is SOURCE_DATE_EPOCH, else
+# the last commit's, else the changelog's; names sorted, owner root, modes
+# whatever the umask.
+#
+#   release.sh BUILD-DIR SOURCE-DIR OUT-DIR NAME
+set -eu
+build=$1 src=$2 out=$3 name=$4
+epoch=${SOURCE_DATE_EPOCH:-$(git -C "$src" log -1 --format=%ct 2>/dev/null || true)}
+if [ -z "$epoch" ]; then
+	epoch=$(date -d "$(sed -n 's/^ -- .*>  //p' "$src/debian/changelog" | head -n 1)" +%s)
+fi
+stage=$(mktemp -d)
+trap 'rm -rf "$stage"' EXIT
+DESTDIR=$stage cmake --install "$build" --prefix /usr/local --strip >/dev/null
+mkdir -p "$out"
+LC_ALL=C tar -C "$stage/usr/local" --sort=name --format=gnu --mtime="@$epoch" --owner=0 --group=0 \
+	--numeric-owner --mode='u=rwX,go=rX' -cf - . | gzip -9n >"$out/$name.tar.gz.new"
+mv "$out/$name.tar.gz.new" "$out/$name.tar.gz"
+(cd "$out" && LC_ALL=C sha256sum relayswitch-*.tar.gz >SHA256SUMS)
+echo "$out/$name.tar.gz"
