@@ -154,7 +154,8 @@ lintian)
 	# the deb check: no error, no warning (the static programs have their
 	# override, with its reason).
 	need lintian
-	ls "$build"/debs/*.dsc "$build"/debs/*.deb >/dev/null 2>&1 || { fail "no packages: run package.deb"; exit 1; }
+	ls "$build"/debs/*.dsc "$build"/debs/*.deb >/dev/null 2>&1 ||
+		skip "no packages: package.deb makes them (packages dpkg-dev debhelper)"
 	lintian --fail-on error,warning "$build"/debs/*.dsc "$build"/debs/*.deb 2>&1 |
 		grep -v 'running with root privileges'
 	[ "${PIPESTATUS[0]}" = 0 ] || fail "lintian"
