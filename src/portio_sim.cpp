@@ -99,13 +99,14 @@ static int find(int port)
 	return -1;
 }
 
-// Sets a register, adding it in its place when it is new; 0 when the list is full.
+// Sets a register, adding it in its place when it is new: its index, or -1 when
+// the list is full.
 static int set(int port, int value)
 {
 	int i = find(port);
 	if (i < 0) {
 		if (nregs == MAXREGS)
-			return 0;
+			return -1;
 		for (i = nregs++; i > 0 && regport[i - 1] > port; i--) {
 			regport[i] = regport[i - 1];
 			regvalue[i] = regvalue[i - 1];
@@ -115,7 +116,7 @@ static int set(int port, int value)
 		listed[i] = 0;
 	}
 	regvalue[i] = value & 0xFF;
-	return 1;
+	return i;
 }
 
 static int hexdigit(char c)
@@ -253,6 +254,15 @@ static int write_all(int fd, const char *data, int n)
 	return 0;
 }
 
+// A write that failed: the new file tmp goes, and the run ends with the reason.
+[[noreturn]] static void write_failed(const char *tmp)
+{
+	int e = errno;
+	unlink(tmp);
+	errno = e;
+	fail("write");
+}
+
 // Writes the text, complete, to a new file beside path, named for this run
 // (tmp), with the mode given (-1: a new file's, 0644 less the umask). Ends the
 // run with the reason when it can't.
@@ -266,19 +276,10 @@ static void write_beside(const char *path, const char *data, int n, int mode, ch
 	int fd = open(tmp, O_WRONLY | O_CREAT | O_EXCL | O_NOFOLLOW | O_CLOEXEC, 0644);
 	if (fd < 0)
 		fail("write");
-	if ((mode >= 0 && fchmod(fd, static_cast<mode_t>(mode)) != 0) || write_all(fd, data, n) != 0) {
-		int e = errno;
-		close(fd);
-		unlink(tmp);
-		errno = e;
-		fail("write");
-	}
-	if (close(fd) != 0) {
-		int e = errno;
-		unlink(tmp);
-		errno = e;
-		fail("write");
-	}
+	if ((mode >= 0 && fchmod(fd, static_cast<mode_t>(mode)) != 0) || write_all(fd, data, n) != 0)
+		write_failed(tmp);	// the descriptor closes as the run ends
+	if (close(fd) != 0)
+		write_failed(tmp);
 }
 
 // A state file that is not there yet is made whole, with the three data
@@ -313,18 +314,17 @@ static int state_fd()
 	static int fd = -1;
 	if (fd >= 0)
 		return fd;
-	const char *path = getenv("RELAYSWITCH_SIM_STATE");
-	const char *home = getenv("HOME");
-	int len;
-	if (path && *path)
-		len = snprintf(statepath, sizeof statepath, "%s", path);
-	else if (home && *home)
-		len = snprintf(statepath, sizeof statepath, "%s/.relayswitch-sim", home);
-	else
-		port_fail("relayswitch-sim: no state file: set RELAYSWITCH_SIM_STATE or HOME\n");
+	const char *name = getenv("RELAYSWITCH_SIM_STATE"), *in_home = "";
+	if (!name || !*name) {
+		name = getenv("HOME");
+		in_home = "/.relayswitch-sim";
+		if (!name || !*name)
+			port_fail("relayswitch-sim: no state file: set RELAYSWITCH_SIM_STATE or HOME\n");
+	}
+	int len = snprintf(statepath, sizeof statepath, "%s%s", name, in_home);
 	if (len >= static_cast<int>(sizeof statepath) - 32)	// room for the new file's name
-		port_fail("relayswitch-sim: cannot open %s%s: %s\n", path && *path ? path : home,
-			  path && *path ? "" : "/.relayswitch-sim", strerror(ENAMETOOLONG));
+		port_fail("relayswitch-sim: cannot open %s%s: %s\n", name, in_home,
+			  strerror(ENAMETOOLONG));
 	for (int tries = 0;; tries++) {
 		fd = open(statepath, O_RDWR | O_CLOEXEC);
 		if (fd < 0 && errno == ENOENT && tries < 100) {
@@ -381,11 +381,13 @@ static void load()
 		if (got < 0 || (got > 0 && find(static_cast<int>(port)) >= 0))
 			port_fail("relayswitch-sim: %s is not a state file (line %d)\n", statepath,
 				  lineno);
-		if (got > 0 && !set(static_cast<int>(port), static_cast<int>(value)))
+		if (got == 0)
+			continue;
+		int i = set(static_cast<int>(port), static_cast<int>(value));
+		if (i < 0)
 			port_fail("relayswitch-sim: %s is too big for a state file\n", statepath);
-		if (got > 0)
-			listed[find(static_cast<int>(port))] = 1;
-		regs += got;
+		listed[i] = 1;
+		regs++;
 	}
 	if (!regs)
 		port_fail("relayswitch-sim: %s is not a state file (no register)\n", statepath);
@@ -404,12 +406,8 @@ static void save()
 	if (fstat(state_fd(), &st) != 0)
 		fail("write");
 	write_beside(realstate, buf, n, static_cast<int>(st.st_mode & 07777), tmp);
-	if (rename(tmp, realstate) != 0) {
-		int e = errno;
-		unlink(tmp);
-		errno = e;
-		fail("write");
-	}
+	if (rename(tmp, realstate) != 0)
+		write_failed(tmp);
 }
 
 int io_permit(int from, int count)
@@ -446,7 +444,7 @@ int io_out(int value, int port)
 	load();
 	if (find(port) < 0 && !is_latch(port))
 		return 0;
-	if (!set(port, value))
+	if (set(port, value) < 0)
 		port_fail("relayswitch-sim: %s is full: no room for port 0x%x\n", statepath, port);
 	save();
 	return 0;

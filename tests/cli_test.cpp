@@ -254,9 +254,7 @@ TEST(Command, LatchPersistsBetweenRuns)
 TEST(Command, EditedStateFile)
 {
 	Scratch s;
-	FILE *f = fopen(s.path("state").c_str(), "w");
-	fputs("# my card\n0x378 0x0f\n0xe800 0x00\n0xe801 0x80\n", f);
-	fclose(f);
+	write_state(s, "# my card\n0x378 0x0f\n0xe800 0x00\n0xe801 0x80\n");
 	EXPECT_EQ(run_in(s, { "-p", "e800", "-2", "on", "-o" }).out, "01000000 00000001\n");
 	Result r = run_in(s, { "-o" });
 	EXPECT_EQ(r.out, "11110000 11111110\n");

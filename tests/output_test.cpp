@@ -93,9 +93,7 @@ TEST(SimStateFile, RefusedUnlessReadBackWhole)
 	for (auto &c : cases) {
 		SCOPED_TRACE(c.why);
 		Scratch s;
-		FILE *f = fopen(s.path("state").c_str(), "w");
-		fputs(c.text.c_str(), f);
-		fclose(f);
+		write_state(s, c.text);
 		Result r = run_in(s, { "-a", "on" });
 		EXPECT_EQ(r.status, 1);
 		EXPECT_EQ(r.out, "");
@@ -105,9 +103,7 @@ TEST(SimStateFile, RefusedUnlessReadBackWhole)
 	}
 	// Spaces around the words and a comment are fine.
 	Scratch s;
-	FILE *f = fopen(s.path("state").c_str(), "w");
-	fputs("# card\n  0x378\t0x05  \n\n", f);
-	fclose(f);
+	write_state(s, "# card\n  0x378\t0x05  \n\n");
 	EXPECT_EQ(run_in(s, { "-o" }).out, "10100000 11111110\n");
 }
 
@@ -131,9 +127,7 @@ TEST(SimStateFile, KeepsWhatTheUserWrote)
 	for (auto &c : cases) {
 		SCOPED_TRACE("relayswitch" + quoted(c.args));
 		Scratch s;
-		FILE *f = fopen(s.path("state").c_str(), "w");
-		fputs(mine, f);
-		fclose(f);
+		write_state(s, mine);
 		Result r = run_in(s, c.args);
 		EXPECT_EQ(r.status, 0) << r.err;
 		EXPECT_EQ(r.state, c.state);
@@ -161,9 +155,7 @@ TEST(SimStateFile, OldOrNew)
 	for (auto &c : cases) {
 		SCOPED_TRACE(c.what);
 		Scratch s;
-		FILE *f = fopen(s.path("state").c_str(), "w");
-		fputs(old.c_str(), f);
-		fclose(f);
+		write_state(s, old);
 		Result r = run_in(s, { "-1", "off", "-2", "on" }, nullptr, RELAYSWITCH_SIM, c.io);
 		EXPECT_EQ(r.status, c.status);
 		EXPECT_EQ(r.err, *c.err ? "relayswitch-sim: cannot write " + s.path("state") + c.err : "");

@@ -52,6 +52,11 @@ void set_registers(const Scratch &s, const std::string &regs)
 		  << "\n";
 }
 
+void write_state(const Scratch &s, const std::string &text)
+{
+	std::ofstream(s.path("state"), std::ios::binary) << text;
+}
+
 std::string golden(const char *name)
 {
 	return read_file(std::string(GOLDEN_DIR) + "/" + name);

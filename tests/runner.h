@@ -70,6 +70,9 @@ void point_sim_at(const Scratch &s, const char *grants, const std::string &tag);
 
 void set_registers(const Scratch &s, const std::string &regs);
 
+// Writes text as the simulator's state file of s, as a user's editor would.
+void write_state(const Scratch &s, const std::string &text);
+
 // The access log as one line: a permission request with its access becomes
 // "r378" (inb 0x378) or "w378=01" (outb 0x378 0x01); a refused request "!378";
 // n equal accesses in a row "r379*8". Anything else shows as "BAD(line)".

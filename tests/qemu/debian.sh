@@ -85,10 +85,7 @@ system() {
 		*) cp "$ko" "$mods/parport/" ;;
 		esac
 	done
-	local lists
-	lists=$(ls -d "$work/$1-kernel"/lib/modules/"$kver" "$work/$1-kernel"/usr/lib/modules/"$kver" 2>/dev/null |
-		head -n 1)
-	cp "$lists"/modules.order "$lists"/modules.builtin* "$root/lib/modules/$kver/" 2>/dev/null
+	cp "$moddir"/modules.order "$moddir"/modules.builtin* "$root/lib/modules/$kver/" 2>/dev/null
 	depmod -b "$root" "$kver" || return 1
 	# The package's own autopkgtests, and the report, run once the system is up;
 	# the report powers the PC off.

@@ -22,16 +22,17 @@ unpack_kernel() {
 	mv "$2.new" "$2"
 }
 
-# use_kernel DIR: the kernel unpacked there: $kernel, its version $kver and
-# its modules $parport_modules, parport first.
+# use_kernel DIR: the kernel unpacked there: $kernel, its version $kver, its
+# modules' directory $moddir (under /lib or /usr/lib) and its modules
+# $parport_modules, parport first.
 use_kernel() {
 	kernel=$(ls -1 "$1"/boot/vmlinuz-* 2>/dev/null | tail -n 1)
 	[ -n "$kernel" ] || skip "no kernel in $1"
 	kver=${kernel##*/vmlinuz-}
+	moddir=$(ls -d "$1"/lib/modules/"$kver" "$1"/usr/lib/modules/"$kver" 2>/dev/null | head -n 1)
 	parport_modules=
 	for m in parport/parport parport/parport_pc char/ppdev; do
-		ko=$(ls -1 "$1"/lib/modules/"$kver"/kernel/drivers/$m.ko* \
-			"$1"/usr/lib/modules/"$kver"/kernel/drivers/$m.ko* 2>/dev/null | head -n 1)
+		ko=$(ls -1 "$moddir"/kernel/drivers/$m.ko* 2>/dev/null | head -n 1)
 		[ -r "$ko" ] || skip "no $m module for $kver"
 		parport_modules="$parport_modules $ko"
 	done
