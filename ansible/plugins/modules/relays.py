@@ -1,0 +1,245 @@
+#!/usr/bin/python
+# -*- coding: utf-8 -*-
+# SPDX-License-Identifier: GPL-2.0-or-later
+# The relays of a parallel port as Ansible state: reads the data lines with
+# relayswitch -o, and runs one switching command only where a line named
+# differs. relayswitch does the port work; this module only decides whether a
+# run is needed and reports what it did.
+
+from __future__ import absolute_import, division, print_function
+__metaclass__ = type
+
+DOCUMENTATION = r'''
+---
+module: relays
+short_description: Switch the relays on a PC parallel port's data lines
+version_added: "0.4.0"
+description:
+  - Sets the eight data lines of a PC parallel port (a relay board wired to
+    pins 2 to 9) with C(relayswitch), switching only what differs.
+  - Reads the lines first with C(relayswitch -o); when every line named is
+    already as asked, nothing is switched and the task reports C(ok).
+    Otherwise one C(relayswitch) run sets all that was asked, C(all) before
+    C(lines), as C(-a) before C(-3) on its command line.
+  - Lines not named keep their state. The port's latch holds the lines after
+    the run ends; there is no daemon and nothing to keep running.
+  - A run that fails (the port busy for 10 seconds, access refused, an address
+    the program refuses) fails the task with the program's own message, and
+    then nothing was switched.
+  - Access to the port is C(relayswitch)'s own, root by raw I/O or a member of
+    group C(lp) through the kernel's parallel-port driver (C(become) where the
+    connecting user is neither).
+author:
+  - relayswitch developers (@relayswitch)
+options:
+  lines:
+    description:
+      - The lines to set, a map of line number (1 to 8, Data 1 on pin 2 to
+        Data 8 on pin 9) to C(on) or C(off).
+      - YAML reads a bare C(on) as C(true) and C(off) as C(false); both forms
+        are taken alike.
+    type: dict
+    default: {}
+    suboptions:
+      '1':
+        description: Data 1 (pin 2).
+        type: bool
+      '2':
+        description: Data 2 (pin 3).
+        type: bool
+      '3':
+        description: Data 3 (pin 4).
+        type: bool
+      '4':
+        description: Data 4 (pin 5).
+        type: bool
+      '5':
+        description: Data 5 (pin 6).
+        type: bool
+      '6':
+        description: Data 6 (pin 7).
+        type: bool
+      '7':
+        description: Data 7 (pin 8).
+        type: bool
+      '8':
+        description: Data 8 (pin 9).
+        type: bool
+  all:
+    description:
+      - All eight lines C(on) or C(off), before C(lines) is applied.
+    type: bool
+  port:
+    description:
+      - The port's base address in hexadecimal, as C(relayswitch -p) takes
+        it (C(378), C(0x278), C(e800) for a PCI card).
+    type: str
+    default: '378'
+  executable:
+    description:
+      - The program to run, a name looked up on the remote PATH or a path.
+    type: str
+    default: relayswitch
+attributes:
+  check_mode:
+    support: full
+    description: Reads the lines and reports what would change; switches nothing.
+  diff_mode:
+    support: full
+    description: The data lines before and after, one a line.
+requirements:
+  - relayswitch on the managed host
+notes:
+  - Reading the lines runs C(relayswitch -o), which writes the byte it read
+    back to the latch unchanged; through the kernel's driver each run also
+    sets the port's control pins to the driver's default.
+  - relayswitch(1) says how the program reaches the port and what each of its
+    messages means.
+'''
+
+EXAMPLES = r'''
+- name: Board 3's power on, everything else as it is
+  relayswitch.parport.relays:
+    lines:
+      3: on
+
+- name: All relays off, then the lamp (Data 1) and the pump (Data 5) on
+  relayswitch.parport.relays:
+    all: off
+    lines:
+      1: on
+      5: on
+  become: true
+
+- name: Data 2 of a PCI card's port off
+  relayswitch.parport.relays:
+    port: e800
+    lines:
+      2: off
+  register: relays
+
+- name: Show what the lines are now
+  ansible.builtin.debug:
+    msg: "Data 2 is {{ relays.lines['2'] }}; the lines read {{ relays.data }}"
+'''
+
+RETURN = r'''
+changed:
+  description: Whether a line named was switched (in check mode, would be).
+  returned: always
+  type: bool
+data:
+  description:
+    - The eight data lines as C(relayswitch -o) prints them, Data 1 leftmost,
+      C(1) on and C(0) off, after the run (in check mode, as they would be).
+  returned: success
+  type: str
+  sample: '00100000'
+status:
+  description:
+    - The port's status register as C(relayswitch -o) prints it, lowest bit
+      first (relayswitch -e says what each column means).
+  returned: success
+  type: str
+  sample: '11111110'
+lines:
+  description: Each line, C("1") to C("8"), C(on) or C(off) after the run.
+  returned: success
+  type: dict
+  sample: {"1": "off", "2": "off", "3": "on", "4": "off", "5": "off", "6": "off", "7": "off", "8": "off"}
+cmd:
+  description: The last command run, as a list of words.
+  returned: always
+  type: list
+  elements: str
+  sample: [relayswitch, -p, '378', -3, 'on', -o]
+'''
+
+import re
+
+from ansible.module_utils.basic import AnsibleModule
+
+LINE_NUMBERS = [str(n) for n in range(1, 9)]
+
+
+def word(state):
+    return 'on' if state else 'off'
+
+
+def parse_lines(out):
+    """The data and status fields of relayswitch -o: its last line of output."""
+    text = out.strip().splitlines()
+    m = re.match(r'^([01]{8}) ([01]{8})$', text[-1]) if text else None
+    return (m.group(1), m.group(2)) if m else (None, None)
+
+
+def describe(data):
+    return ''.join('Data %d (pin %d): %s\n' % (n, n + 1, word(data[n - 1] == '1')) for n in range(1, 9))
+
+
+def main():
+    module = AnsibleModule(
+        argument_spec=dict(
+            lines=dict(type='dict', default={},
+                       options=dict((n, dict(type='bool')) for n in LINE_NUMBERS)),
+            all=dict(type='bool'),
+            port=dict(type='str', default='378'),
+            executable=dict(type='str', default='relayswitch'),
+        ),
+        supports_check_mode=True,
+    )
+    params = module.params
+    wanted = dict((n, v) for n, v in (params['lines'] or {}).items() if v is not None)
+    if not re.match(r'^(0[xX])?[0-9a-fA-F]+$', params['port']):
+        module.fail_json(msg="port must be a hexadecimal address such as 378 or 0xe800, not %r" % params['port'])
+
+    exe = params['executable']
+    if '/' not in exe:
+        exe = module.get_bin_path(exe, required=True)
+    base = [exe, '-p', params['port']]
+
+    def run(args):
+        cmd = base + args
+        rc, out, err = module.run_command(cmd)
+        data, status = parse_lines(out)
+        if rc != 0 or data is None:
+            msg = err.strip() or out.strip() or 'exited with status %d' % rc
+            module.fail_json(msg=msg, rc=rc, stdout=out, stderr=err, cmd=cmd)
+        return data, status, cmd
+
+    before, status, cmd = run(['-o'])
+
+    # What the lines should be: all first, then each line named.
+    after = list(before)
+    if params['all'] is not None:
+        after = ['1' if params['all'] else '0'] * 8
+    for n in sorted(wanted):
+        after[int(n) - 1] = '1' if wanted[n] else '0'
+    after = ''.join(after)
+    changed = after != before
+
+    if changed and not module.check_mode:
+        # One run sets everything asked, so a line another run switched
+        # since the read is set as asked too.
+        args = []
+        if params['all'] is not None:
+            args += ['-a', word(params['all'])]
+        for n in sorted(wanted):
+            args += ['-' + n, word(wanted[n])]
+        after, status, cmd = run(args + ['-o'])
+
+    result = dict(
+        changed=changed,
+        data=after,
+        status=status,
+        lines=dict((n, word(after[int(n) - 1] == '1')) for n in LINE_NUMBERS),
+        cmd=cmd,
+    )
+    if module._diff:
+        result['diff'] = dict(before=describe(before), after=describe(after),
+                              before_header='port %s' % params['port'], after_header='port %s' % params['port'])
+    module.exit_json(**result)
+
+
+if __name__ == '__main__':
+    main()

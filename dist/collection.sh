@@ -1,0 +1,31 @@
+#!/bin/sh
+# SPDX-License-Identifier: GPL-2.0-or-later
+# The Ansible collection relayswitch.parport (ansible/ of the source) as the
+# release archive relayswitch-parport-VERSION.tar.gz in OUT-DIR, for
+# `ansible-galaxy collection install` -- and for SHA256SUMS beside the other
+# release archives. ansible-galaxy builds it; it stamps the time of the build
+# into the archive, so its files are packed again as the other archives are:
+# names sorted, dated SOURCE_DATE_EPOCH (else the last commit's, else the
+# changelog's), owner root, modes whatever the umask.
+#
+#   collection.sh SOURCE-DIR OUT-DIR
+set -eu
+src=$1 out=$2
+epoch=${SOURCE_DATE_EPOCH:-$(git -C "$src" log -1 --format=%ct 2>/dev/null || true)}
+if [ -z "$epoch" ]; then
+	epoch=$(date -d "$(sed -n 's/^ -- .*>  //p' "$src/debian/changelog" | head -n 1)" +%s)
+fi
+stage=$(mktemp -d)
+trap 'rm -rf "$stage"' EXIT
+# ansible-galaxy writes nothing into the source tree, but reads all of it:
+# a copy of the collection's own files alone.
+mkdir "$stage/src" "$stage/built" "$stage/files"
+cp -R "$src/ansible/." "$stage/src/"
+ANSIBLE_NOCOLOR=1 ansible-galaxy collection build "$stage/src" --output-path "$stage/built" >/dev/null
+archive=$(ls "$stage"/built/*.tar.gz)
+tar -xzf "$archive" -C "$stage/files"
+mkdir -p "$out"
+(cd "$stage/files" && LC_ALL=C tar --sort=name --format=gnu --mtime="@$epoch" --owner=0 --group=0 \
+	--numeric-owner --mode='u=rwX,go=rX' -cf - *) | gzip -9n >"$out/${archive##*/}.new"
+mv "$out/${archive##*/}.new" "$out/${archive##*/}"
+echo "$out/${archive##*/}"
