@@ -15,6 +15,10 @@ epoch=${SOURCE_DATE_EPOCH:-$(git -C "$src" log -1 --format=%ct 2>/dev/null || tr
 if [ -z "$epoch" ]; then
 	epoch=$(date -d "$(sed -n 's/^ -- .*>  //p' "$src/debian/changelog" | head -n 1)" +%s)
 fi
+# The collection's version is the package's.
+version=$(sed -n '1s/^[^(]*(\([^)-]*\).*/\1/p' "$src/debian/changelog")
+grep -qx "version: $version" "$src/ansible/galaxy.yml" ||
+	{ echo "collection.sh: ansible/galaxy.yml does not say version: $version, as debian/changelog does" >&2; exit 1; }
 stage=$(mktemp -d)
 trap 'rm -rf "$stage"' EXIT
 # ansible-galaxy writes nothing into the source tree, but reads all of it:

@@ -46,6 +46,10 @@ share/doc/relayswitch/LICENSE
 share/doc/relayswitch/README.md
 share/doc/relayswitch/changelog.gz
 share/doc/relayswitch/copyright
+share/doc/relayswitch/examples/labgrid-env.yaml
+share/doc/relayswitch/examples/lava-device.jinja2
+share/doc/relayswitch/examples/pdudaemon-lp.conf
+share/doc/relayswitch/examples/pdudaemon.conf
 share/man/man1/relayswitch-sim.1.gz
 share/man/man1/relayswitch.1.gz
 LIST
@@ -142,6 +146,34 @@ deb)
 	done
 	[ -z "$(dpkg-deb -f "$deb" Depends)" ] || fail "the static build depends on: $(dpkg-deb -f "$deb" Depends)"
 	dpkg-deb -f "$deb" Description | grep -q 'relay board' || fail "no description"
+	# The Ansible collection, for every architecture, where Debian's Ansible
+	# looks for collections without configuration.
+	ansible=$debs/relayswitch-ansible_0.4.0_all.deb
+	collection=usr/share/ansible/collections/ansible_collections/relayswitch/parport
+	got=$(dpkg-deb -c "$ansible" | awk '$1 !~ /^d/ { print $6 }' | sed 's|^\./||' | sort)
+	want=$(sort <<LIST
+$collection/FILES.json
+$collection/MANIFEST.json
+$collection/README.md
+$collection/meta/runtime.yml
+$collection/plugins/modules/relays.py
+usr/share/doc/relayswitch-ansible/changelog.gz
+usr/share/doc/relayswitch-ansible/copyright
+usr/share/lintian/overrides/relayswitch-ansible
+LIST
+)
+	[ "$got" = "$want" ] || fail "relayswitch-ansible holds:"$'\n'"$got"
+	[ "$(dpkg-deb -f "$ansible" Architecture)" = all ] || fail "relayswitch-ansible is not Architecture: all"
+	if command -v ansible-doc >/dev/null; then
+		ansible-config dump 2>/dev/null | grep -q '^COLLECTIONS_PATHS.*/usr/share/ansible/collections' ||
+			fail "this Ansible does not look in /usr/share/ansible/collections"
+		dpkg-deb -x "$ansible" "$tmp/ansible"
+		ANSIBLE_COLLECTIONS_PATH=$tmp/ansible/usr/share/ansible/collections HOME=$tmp ansible-doc \
+			relayswitch.parport.relays >"$tmp/doc" 2>&1 || fail "ansible-doc: $(cat "$tmp/doc")"
+		for part in OPTIONS ATTRIBUTES EXAMPLES 'RETURN VALUES'; do
+			grep -q "^$part" "$tmp/doc" || fail "ansible-doc relayswitch.parport.relays shows no $part"
+		done
+	fi
 	# The programs run: the i386 package's on an i486.
 	dpkg-deb -x "$deb" "$tmp/root"
 	wrap=
@@ -215,8 +247,8 @@ builddeps)
 	# a clean Debian 12 that has build-essential and them alone.
 	need mmdebstrap
 	[ "$(id -u)" = 0 ] || skip "not root: the build system is made with chroot"
-	deps=$(sed -n '/^Build-Depends:/,/^[A-Z]/p' "$src/debian/control" | sed '$d' |
-		sed 's/^Build-Depends://; s/([^)]*)//g; s/<[^>]*>//g; s/\[[^]]*\]//g' | tr ',' '\n' |
+	deps=$(sed -n '/^Build-Depends\(-Indep\)\?:/,/^[A-Z]/{/^Build-Depends/!{/^[A-Z]/d}; p}' "$src/debian/control" |
+		sed 's/^Build-Depends\(-Indep\)\?://; s/([^)]*)//g; s/<[^>]*>//g; s/\[[^]]*\]//g' | tr ',' '\n' |
 		tr -d ' \t' | grep . | paste -sd, -)
 	echo "Build-Depends: $deps"
 	root=$tmp/chroot
