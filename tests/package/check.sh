@@ -1,12 +1,13 @@
 #!/usr/bin/env bash
 # SPDX-License-Identifier: GPL-2.0-or-later
-# What a user installs: the manual pages, the installed tree, Debian's build of
-# the package and what lintian says of it, the boot unit and the bash
+# What a user installs: the manual pages, the installed tree, the labs'
+# examples as README shows them, Debian's build of the package and what
+# lintian says of it, the boot unit and the bash
 # completion; what the static programs are made of; that two builds are the
 # same bit for bit, and that the package builds from its Build-Depends alone.
 # The programs built are $RELAYSWITCH and $RELAYSWITCH_SIM.
 #
-#   check.sh man|install|deb|lintian|repro|builddeps|unit|completion|static SOURCE-DIR BUILD-DIR
+#   check.sh man|install|examples|deb|lintian|repro|builddeps|unit|completion|static SOURCE-DIR BUILD-DIR
 # Exit status 0 good, 1 bad (says why), 77 skipped for want of a tool (a failure
 # in CI, CI=true).
 set -u
@@ -261,6 +262,15 @@ builddeps)
 	grep -E 'tests passed|Test #' "$tmp/build.log" | tail -n 3
 	ls "$root/build"/*.deb >/dev/null 2>&1 || fail "no package made"
 	;;
+examples)
+	# The labs' recipes in README are the shipped files themselves, word for
+	# word (indented as a block), so the two can't drift apart.
+	for f in "$src"/dist/examples/*; do
+		block=$(sed 's/^/    /; s/^ *$//' "$f")
+		readme=$(cat "$src/README.md")
+		[[ $readme == *"$block"* ]] || fail "README.md does not show ${f#$src/} as it is shipped"
+	done
+	;;
 unit)
 	need systemd-analyze
 	# The system's own units beside the installed one, as on the machine it boots.
@@ -337,7 +347,7 @@ static)
 	done
 	;;
 *)
-	echo "usage: check.sh man|install|deb|lintian|repro|builddeps|unit|completion|static SOURCE-DIR BUILD-DIR"
+	echo "usage: check.sh man|install|examples|deb|lintian|repro|builddeps|unit|completion|static SOURCE-DIR BUILD-DIR"
 	exit 2
 	;;
 esac

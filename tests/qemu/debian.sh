@@ -28,6 +28,7 @@ command -v dpkg-deb >/dev/null || skip "no dpkg-deb"
 command -v depmod >/dev/null || skip "no depmod (package kmod)"
 [ "$(id -u)" = 0 ] || skip "not root: the Debian system is made with chroot"
 . "$here/pc.sh"
+. "$here/debian-system.sh"
 
 rm -rf "$work"
 mkdir -p "$work" "$cache"
@@ -39,25 +40,6 @@ releases="bullseye bookworm trixie"
 # What the releases booted report: their parts of debian.expected.
 awk -v want=" $releases " '/^== Debian / { keep = index(want, " " $3 " ") } keep' \
 	"$here/debian.expected" >"$work/expected"
-
-# base RELEASE: the release's minimal system with systemd and its kernel
-# package, fetched from the same archive, made once into the cache; the kernel
-# unpacked into the work directory.
-base() {
-	local tar=$cache/$1-systemd.tar
-	if [ ! -s "$tar" ] || [ ! -s "$cache/$1-kernel.deb" ]; then
-		echo "making a minimal Debian $1 in $tar"
-		rm -rf "$tar.new" "$cache/$1-kernel.deb"
-		mmdebstrap --quiet --format=tar --variant=minbase --include=systemd-sysv,udev,kmod,adduser \
-			--dpkgopt='path-exclude=/usr/share/man/*' --dpkgopt='path-exclude=/usr/share/locale/*' \
-			--dpkgopt='path-exclude=/usr/share/doc/*' \
-			--customize-hook='chroot "$1" sh -c "cd /tmp && apt-get download -q \$(apt-cache depends linux-image-amd64 | sed -n \"s/^ *Depends: \\(linux-image-[0-9].*\\)/\\1/p\" | head -n 1)" >/dev/null' \
-			--customize-hook='mv "$1"/tmp/linux-image-*.deb '"$cache/$1-kernel.deb" \
-			"$1" "$tar.new" || return 1
-		mv "$tar.new" "$tar"
-	fi
-	unpack_kernel "$cache/$1-kernel.deb" "$work/$1-kernel" || return 1
-}
 
 # system RELEASE: the release with the package installed and set up, and its
 # kernel's parallel-port modules, as an initramfs in $work/RELEASE.initrd.
@@ -75,18 +57,7 @@ system() {
 	in_root adduser --quiet alice lp || return 1
 	sed -i 's/^RELAYSWITCH_ARGS=.*/RELAYSWITCH_ARGS="-a on -3 off"/' "$root/etc/default/relayswitch"
 	in_root systemctl --quiet enable relayswitch.service 2>"$work/$1.enable.log" || return 1
-	# The kernel's parallel-port modules, found by modprobe as on any Debian.
-	use_kernel "$work/$1-kernel"
-	local mods=$root/lib/modules/$kver/kernel/drivers
-	mkdir -p "$mods/parport" "$mods/char"
-	for ko in $parport_modules; do
-		case $ko in
-		*/ppdev.ko*) cp "$ko" "$mods/char/" ;;
-		*) cp "$ko" "$mods/parport/" ;;
-		esac
-	done
-	cp "$moddir"/modules.order "$moddir"/modules.builtin* "$root/lib/modules/$kver/" 2>/dev/null
-	depmod -b "$root" "$kver" || return 1
+	add_modules "$root" "$work/$1-kernel" || return 1
 	# The package's own autopkgtests, and the report, run once the system is up;
 	# the report powers the PC off.
 	mkdir -p "$root/usr/local/share/relayswitch"
@@ -111,7 +82,7 @@ UNIT
 
 : >"$work/transcript"
 for release in $releases; do
-	base "$release" || exit 1
+	base "$release" systemd || exit 1
 	system "$release" || exit 1
 	ways=lockdown
 	[ "$release" = bookworm ] && ways="lockdown plain raw-only"

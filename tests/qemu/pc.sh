@@ -7,24 +7,26 @@
 qemu=$(command -v qemu-system-x86_64) || skip "no qemu-system-x86_64 (package qemu-system-x86)"
 
 # unpack_kernel DEB DIR: the kernel of Debian's kernel package DEB, and its
-# modules parport, parport_pc and ppdev (plain or compressed, under /lib or
-# /usr/lib) with the lists of its modules, unpacked into DIR; nothing is
-# installed.
+# modules parport, parport_pc, ppdev and e1000 (QEMU's network card; plain or
+# compressed, under /lib or /usr/lib) with the lists of its modules, unpacked
+# into DIR; nothing is installed.
 unpack_kernel() {
 	rm -rf "$2.new"
 	mkdir -p "$2.new"
 	dpkg-deb --fsys-tarfile "$1" | tar -x -C "$2.new" --wildcards './boot/vmlinuz-*' \
 		'*/modules/*/kernel/drivers/parport/parport.ko*' \
 		'*/modules/*/kernel/drivers/parport/parport_pc.ko*' \
-		'*/modules/*/kernel/drivers/char/ppdev.ko*' '*/modules/*/modules.order' \
+		'*/modules/*/kernel/drivers/char/ppdev.ko*' '*/modules/*/kernel/drivers/net/ethernet/intel/e1000/e1000.ko*' \
+		'*/modules/*/modules.order' \
 		'*/modules/*/modules.builtin*' || return 1
 	rm -rf "$2"
 	mv "$2.new" "$2"
 }
 
 # use_kernel DIR: the kernel unpacked there: $kernel, its version $kver, its
-# modules' directory $moddir (under /lib or /usr/lib) and its modules
-# $parport_modules, parport first.
+# modules' directory $moddir (under /lib or /usr/lib), its modules
+# $parport_modules, parport first, and the network card's $net_modules (none
+# where an older unpacking left it out).
 use_kernel() {
 	kernel=$(ls -1 "$1"/boot/vmlinuz-* 2>/dev/null | tail -n 1)
 	[ -n "$kernel" ] || skip "no kernel in $1"
@@ -36,6 +38,7 @@ use_kernel() {
 		[ -r "$ko" ] || skip "no $m module for $kver"
 		parport_modules="$parport_modules $ko"
 	done
+	net_modules=$(ls -1 "$moddir"/kernel/drivers/net/ethernet/intel/e1000/e1000.ko* 2>/dev/null | head -n 1)
 }
 
 # Debian's kernel for this machine's release, unpacked from its package into
@@ -59,26 +62,36 @@ fi
 flock -u 9
 use_kernel "$cache/kernel"
 
-# boot NAME INITRD MEGABYTES KERNEL-ARGUMENTS: boots the PC, with two parallel
-# ports at 0x378 and 0x278, until it powers off, 300 s at most. What it says on
-# its second serial port is then in $work/NAME.out, what its parallel ports
-# printed in $work/NAME.lpt. A boot is done when NAME.out has the line "== end".
-# An emulated boot now and then stalls early (a soft lockup under TCG): one that
-# did not finish is tried once more, and the log says so. Fails when the second
-# did not finish either.
+# power_on NAME INITRD MEGABYTES KERNEL-ARGUMENTS [QEMU-OPTION...]: one boot of
+# the PC, with two parallel ports at 0x378 and 0x278, until it powers off,
+# $pc_limit seconds (300) at most. No network card unless the options give one.
+# What it says on its second serial port is then in $work/NAME.out, what its
+# parallel ports printed in $work/NAME.lpt.
+power_on() {
+	local name=$1 initrd=$2 memory=$3 append=$4
+	shift 4
+	: >"$work/$name.raw"
+	: >"$work/$name.lpt1"
+	: >"$work/$name.lpt2"
+	[ $# -gt 0 ] || set -- -nic none
+	timeout "${pc_limit:-300}" "$qemu" -M pc -accel tcg -smp 2 -m "$memory" -display none -monitor none \
+		-no-reboot -kernel "$kernel" -initrd "$initrd" \
+		-append "console=ttyS0 panic=-1 quiet $append" \
+		-serial "file:$work/$name.console" -serial "file:$work/$name.raw" \
+		-parallel "file:$work/$name.lpt1" -parallel "file:$work/$name.lpt2" "$@"
+	tr -d '\r' <"$work/$name.raw" >"$work/$name.out"
+	cat "$work/$name.lpt1" "$work/$name.lpt2" >"$work/$name.lpt"
+}
+
+# boot NAME INITRD MEGABYTES KERNEL-ARGUMENTS: boots the PC (power_on) until it
+# powers off. A boot is done when NAME.out has the line "== end". An emulated
+# boot now and then stalls early (a soft lockup under TCG): one that did not
+# finish is tried once more, and the log says so. Fails when the second did
+# not finish either.
 boot() {
-	local name=$1 initrd=$2 memory=$3 append=$4 try
+	local name=$1 try
 	for try in 1 2; do
-		: >"$work/$name.raw"
-		: >"$work/$name.lpt1"
-		: >"$work/$name.lpt2"
-		timeout 300 "$qemu" -M pc -accel tcg -smp 2 -m "$memory" -display none -monitor none \
-			-no-reboot -kernel "$kernel" -initrd "$initrd" \
-			-append "console=ttyS0 panic=-1 quiet $append" \
-			-serial "file:$work/$name.console" -serial "file:$work/$name.raw" \
-			-parallel "file:$work/$name.lpt1" -parallel "file:$work/$name.lpt2"
-		tr -d '\r' <"$work/$name.raw" >"$work/$name.out"
-		cat "$work/$name.lpt1" "$work/$name.lpt2" >"$work/$name.lpt"
+		power_on "$@"
 		grep -qx '== end' "$work/$name.out" && return 0
 		echo "the emulated PC ($name, boot $try) did not finish; its console ends:"
 		tail -n 30 "$work/$name.console"

@@ -1,0 +1,176 @@
+#!/usr/bin/env bash
+# SPDX-License-Identifier: GPL-2.0-or-later
+# A lab's whole chain, over the network: a Debian 12 PC with the package,
+# openssh-server, python3 and Debian's pdudaemon (set up from the package's
+# examples, its service let into group lp by the shipped drop-in) boots on the
+# emulated PC with a network card; its SSH and pdudaemon ports are forwarded
+# to 127.0.0.1 here. From here, ansible-playbook over SSH, as alice (a member
+# of lp), with the collection from relayswitch-ansible's package, switches a
+# line of the PC's real port -- and a second run changes nothing; labgrid's
+# PDUDaemonDriver with the shipped environment switches a line through the
+# PC's pdudaemon, which runs relayswitch under systemd. The latch is read back
+# in the PC after each step, and pdudaemon's journal is read there. The whole
+# test runs in a network namespace of its own; the PC's network reaches
+# nothing beyond QEMU (restrict=on). The report is compared with
+# network.expected.
+#
+#   network.sh BUILD-DIR CACHE-DIR WORKDIR
+# Exit status: 0 as expected, 1 not, 77 skipped for want of a tool or of root
+# (a failure in CI).
+set -u
+here=$(cd "$(dirname "$0")" && pwd)
+src=$(cd "$here/../.." && pwd)
+build=$1 cache=$2 work=$3
+. "$here/../skip.sh"
+[ "$(id -u)" = 0 ] || skip "not root: the Debian system is made with chroot"
+for tool in mmdebstrap:mmdebstrap cpio:cpio depmod:kmod ansible-playbook:ansible-core ssh:openssh-client \
+	ssh-keygen:openssh-client ip:iproute2 unshare:util-linux; do
+	command -v "${tool%%:*}" >/dev/null || skip "no ${tool%%:*} (package ${tool#*:})"
+done
+/usr/bin/python3 -c 'import labgrid' 2>/dev/null || skip "no labgrid for /usr/bin/python3 (package python3-labgrid)"
+. "$here/pc.sh"
+. "$here/debian-system.sh"
+ssh_port=2222 pdu_port=16421
+sshopts="-o StrictHostKeyChecking=no -o UserKnownHostsFile=/dev/null -o LogLevel=ERROR -o BatchMode=yes"
+sshopts="$sshopts -o ConnectTimeout=20 -i $work/key -p $ssh_port"
+
+# prepare: the PC, and what drives it from here, made in $work.
+prepare() {
+rm -rf "$work"
+mkdir -p "$work" "$cache"
+deb=$(ls "$build"/debs/relayswitch_*_amd64.deb 2>/dev/null | head -n 1)
+ansible_deb=$(ls "$build"/debs/relayswitch-ansible_*_all.deb 2>/dev/null | head -n 1)
+[ -n "$deb" ] && [ -n "$ansible_deb" ] ||
+	skip "no packages in $build/debs: package.deb makes them (packages dpkg-dev debhelper)"
+
+# The PC: Debian 12 with the package and the lab's tools, as an initramfs.
+base bookworm network openssh-server python3 pdudaemon || exit 1
+root=$work/root
+mkdir "$root"
+tar -C "$root" -xf "$cache/bookworm-network.tar" || exit 1
+in_root() { chroot "$root" "$@" || { echo "FAILED in the PC: $*"; exit 1; }; }
+cp "$deb" "$root/tmp/relayswitch.deb"
+in_root dpkg -i /tmp/relayswitch.deb >"$work/dpkg.log"
+in_root adduser --quiet --disabled-password --gecos '' alice
+in_root adduser --quiet alice lp
+ssh-keygen -q -t ed25519 -N '' -C relayswitch-test -f "$work/key" || exit 1
+for home in root/root root/home/alice; do
+	mkdir -p "$work/$home/.ssh"
+	cp "$work/key.pub" "$work/$home/.ssh/authorized_keys"
+done
+in_root chown -R alice:alice /home/alice/.ssh
+# pdudaemon as the package's examples set it up: its config (taking requests
+# from the lab's network), and the drop-in that lets its service reach the ports.
+examples=$root/usr/share/doc/relayswitch/examples
+[ -f "$examples/pdudaemon.conf" ] || { echo "FAILED: the package has no examples"; exit 1; }
+sed 's/"hostname": "127.0.0.1"/"hostname": "0.0.0.0"/' "$examples/pdudaemon.conf" \
+	>"$root/etc/pdudaemon/pdudaemon.conf"
+mkdir -p "$root/etc/systemd/system/pdudaemon.service.d"
+cp "$examples/pdudaemon-lp.conf" "$root/etc/systemd/system/pdudaemon.service.d/lp.conf"
+printf 'parport_pc\nppdev\n' >"$root/etc/modules-load.d/relayswitch.conf"
+cat >"$root/etc/systemd/network/10-qemu.network" <<'NET'
+[Match]
+Name=en* eth*
+[Network]
+Address=10.0.2.15/24
+NET
+in_root systemctl --quiet enable systemd-networkd.service pdudaemon.service ssh.service
+add_modules "$root" "$work/bookworm-kernel" >/dev/null || exit 1
+(cd "$root" && find . | cpio -o -H newc --quiet) >"$work/initrd" || exit 1
+rm -rf "$root"
+
+# Here: the collection from its package, and the shipped labgrid environment
+# pointed at the PC's pdudaemon.
+dpkg-deb -x "$ansible_deb" "$work/ansible"
+cat >"$work/inventory" <<INV
+[lab]
+relay-pc ansible_host=127.0.0.1 ansible_port=$ssh_port ansible_user=alice ansible_python_interpreter=/usr/bin/python3 ansible_ssh_private_key_file=$work/key ansible_ssh_common_args='$sshopts'
+INV
+cat >"$work/relays.yml" <<'PLAY'
+- hosts: lab
+  gather_facts: false
+  tasks:
+    - name: Data 2 on, Data 6 off
+      relayswitch.parport.relays:
+        lines:
+          2: on
+          6: off
+PLAY
+sed "s/host: relay-pc:16421/host: 127.0.0.1:$pdu_port/" "$src/dist/examples/labgrid-env.yaml" >"$work/env.yaml"
+}
+
+# The PC is made with the network (mmdebstrap fetches Debian's packages); it is
+# then booted and driven in a network namespace of the test's own, whose
+# 127.0.0.1 the forwarded ports meet nothing else on.
+if [ "${NETWORK_TEST_NETNS:-}" != 1 ]; then
+	prepare
+	NETWORK_TEST_NETNS=1 exec unshare -n "$0" "$@"
+fi
+ip link set lo up || exit 1
+use_kernel "$work/bookworm-kernel"
+export HOME=$work ANSIBLE_NOCOLOR=1 ANSIBLE_COLLECTIONS_PATH=$work/ansible/usr/share/ansible/collections \
+	ANSIBLE_HOST_KEY_CHECKING=False ANSIBLE_LOCAL_TEMP=$work/ansible-tmp
+
+# in_pc COMMAND: COMMAND run as root in the PC, over SSH.
+in_pc() {
+	timeout 120 ssh $sshopts root@127.0.0.1 "$@"
+}
+# latch WHAT: what the PC's 0x378 reads now, for the report.
+latch() {
+	echo "$1: 0x378 in the PC: $(in_pc relayswitch -o 2>&1)"
+}
+# scenario: what is done from here, and the report of it.
+scenario() {
+	latch "after boot"
+	in_pc relayswitch -a off >/dev/null 2>&1
+	for run in first second; do
+		timeout 300 ansible-playbook -i "$work/inventory" "$work/relays.yml" >"$work/ansible.$run" 2>&1
+		echo "ansible-playbook over SSH, $run run: status $?," \
+			"$(sed -n 's/^relay-pc *: \(ok=[0-9]*\) *\(changed=[0-9]*\) .*\(failed=[0-9]*\).*/\1 \2 \3/p' \
+				"$work/ansible.$run")"
+		latch "after the $run run"
+	done
+	for action in on off cycle; do
+		timeout 120 /usr/bin/python3 "$here/../integrations/labgrid_power.py" "$work/env.yaml" board-remote \
+			$action >"$work/labgrid.$action" 2>&1
+		echo "labgrid board-remote $action: status $?, by $(head -n 1 "$work/labgrid.$action")"
+		latch "after labgrid $action"
+	done
+	echo "pdudaemon.service in the PC: $(in_pc systemctl show -P ActiveState pdudaemon.service)," \
+		"groups $(in_pc 'cat /proc/$(systemctl show -P MainPID pdudaemon.service)/status' |
+			sed -n 's/^Groups:\t*//p' | tr -d ' ' | grep -c .) extra"
+	echo "its journal:"
+	in_pc journalctl -u pdudaemon.service -o cat --no-pager |
+		sed -n 's/.*\(Processing job for PDU .*\)/  \1/p; s/^\(relayswitch.*\)/  \1/p'
+}
+
+# One boot, with the network card; the scenario once the PC answers on SSH. A
+# boot that stalls before it answers is tried once more.
+: >"$work/transcript"
+for try in 1 2; do
+	pc_limit=1200 power_on network "$work/initrd" 2048 "rdinit=/sbin/init" \
+		-nic "user,model=e1000,restrict=on,hostfwd=tcp:127.0.0.1:$ssh_port-10.0.2.15:22,hostfwd=tcp:127.0.0.1:$pdu_port-10.0.2.15:16421" &
+	pc=$!
+	up=
+	for _ in $(seq 60); do
+		kill -0 $pc 2>/dev/null || break
+		in_pc true 2>/dev/null && { up=1; break; }
+		sleep 5
+	done
+	if [ -n "$up" ]; then
+		scenario >>"$work/transcript" 2>&1
+		in_pc systemctl poweroff >/dev/null 2>&1
+		wait $pc
+		break
+	fi
+	kill $pc 2>/dev/null
+	wait $pc
+	echo "the emulated PC (network, boot $try) did not answer on SSH; its console ends:"
+	tail -n 30 "$work/network.console"
+	[ $try = 2 ] && exit 1
+done
+echo "== the parallel ports printed $(wc -c <"$work/network.lpt") bytes" >>"$work/transcript"
+if ! same "$here/network.expected" "$work/transcript"; then
+	for f in "$work"/ansible.* "$work"/labgrid.*; do echo "== ${f##*/}"; cat "$f"; done
+	exit 1
+fi
