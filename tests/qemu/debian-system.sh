@@ -7,7 +7,7 @@
 # and the packages named, as $cache/RELEASE-VARIANT.tar, and its kernel package
 # fetched from the same archive, made once into the cache; the kernel unpacked
 # into $work/RELEASE-kernel. Manual pages, translations and documentation are
-# left out, but for relayswitch's examples.
+# left out, but for relayswitch's own.
 base() {
 	local release=$1 tar=$cache/$1-$2.tar include=systemd-sysv,udev,kmod,adduser
 	shift 2
@@ -18,7 +18,7 @@ base() {
 		mmdebstrap --quiet --format=tar --variant=minbase --include="$include" \
 			--dpkgopt='path-exclude=/usr/share/man/*' --dpkgopt='path-exclude=/usr/share/locale/*' \
 			--dpkgopt='path-exclude=/usr/share/doc/*' \
-			--dpkgopt='path-include=/usr/share/doc/relayswitch/examples/*' \
+			--dpkgopt='path-include=/usr/share/doc/relayswitch*' \
 			--customize-hook='chroot "$1" sh -c "cd /tmp && apt-get download -q \$(apt-cache depends linux-image-amd64 | sed -n \"s/^ *Depends: \\(linux-image-[0-9].*\\)/\\1/p\" | head -n 1)" >/dev/null' \
 			--customize-hook='mv "$1"/tmp/linux-image-*.deb '"$cache/$release-kernel.deb" \
 			"$release" "$tar.new" || return 1

@@ -32,61 +32,61 @@ done
 . "$here/debian-system.sh"
 ssh_port=2222 pdu_port=16421
 sshopts="-o StrictHostKeyChecking=no -o UserKnownHostsFile=/dev/null -o LogLevel=ERROR -o BatchMode=yes"
-sshopts="$sshopts -o ConnectTimeout=20 -i $work/key -p $ssh_port"
+sshopts="$sshopts -o ConnectTimeout=20 -i $work/key"
 
 # prepare: the PC, and what drives it from here, made in $work.
 prepare() {
-rm -rf "$work"
-mkdir -p "$work" "$cache"
-deb=$(ls "$build"/debs/relayswitch_*_amd64.deb 2>/dev/null | head -n 1)
-ansible_deb=$(ls "$build"/debs/relayswitch-ansible_*_all.deb 2>/dev/null | head -n 1)
-[ -n "$deb" ] && [ -n "$ansible_deb" ] ||
-	skip "no packages in $build/debs: package.deb makes them (packages dpkg-dev debhelper)"
+	rm -rf "$work"
+	mkdir -p "$work" "$cache"
+	deb=$(ls "$build"/debs/relayswitch_*_amd64.deb 2>/dev/null | head -n 1)
+	ansible_deb=$(ls "$build"/debs/relayswitch-ansible_*_all.deb 2>/dev/null | head -n 1)
+	[ -n "$deb" ] && [ -n "$ansible_deb" ] ||
+		skip "no packages in $build/debs: package.deb makes them (packages dpkg-dev debhelper)"
 
-# The PC: Debian 12 with the package and the lab's tools, as an initramfs.
-base bookworm network openssh-server python3 pdudaemon || exit 1
-root=$work/root
-mkdir "$root"
-tar -C "$root" -xf "$cache/bookworm-network.tar" || exit 1
-in_root() { chroot "$root" "$@" || { echo "FAILED in the PC: $*"; exit 1; }; }
-cp "$deb" "$root/tmp/relayswitch.deb"
-in_root dpkg -i /tmp/relayswitch.deb >"$work/dpkg.log"
-in_root adduser --quiet --disabled-password --gecos '' alice
-in_root adduser --quiet alice lp
-ssh-keygen -q -t ed25519 -N '' -C relayswitch-test -f "$work/key" || exit 1
-for home in root/root root/home/alice; do
-	mkdir -p "$work/$home/.ssh"
-	cp "$work/key.pub" "$work/$home/.ssh/authorized_keys"
-done
-in_root chown -R alice:alice /home/alice/.ssh
-# pdudaemon as the package's examples set it up: its config (taking requests
-# from the lab's network), and the drop-in that lets its service reach the ports.
-examples=$root/usr/share/doc/relayswitch/examples
-[ -f "$examples/pdudaemon.conf" ] || { echo "FAILED: the package has no examples"; exit 1; }
-sed 's/"hostname": "127.0.0.1"/"hostname": "0.0.0.0"/' "$examples/pdudaemon.conf" \
-	>"$root/etc/pdudaemon/pdudaemon.conf"
-mkdir -p "$root/etc/systemd/system/pdudaemon.service.d"
-cp "$examples/pdudaemon-lp.conf" "$root/etc/systemd/system/pdudaemon.service.d/lp.conf"
-printf 'parport_pc\nppdev\n' >"$root/etc/modules-load.d/relayswitch.conf"
-cat >"$root/etc/systemd/network/10-qemu.network" <<'NET'
+	# The PC: Debian 12 with the package and the lab's tools, as an initramfs.
+	base bookworm network openssh-server openssh-sftp-server python3 pdudaemon || exit 1
+	root=$work/root
+	mkdir "$root"
+	tar -C "$root" -xf "$cache/bookworm-network.tar" || exit 1
+	in_root() { chroot "$root" "$@" || { echo "FAILED in the PC: $*"; exit 1; }; }
+	cp "$deb" "$root/tmp/relayswitch.deb"
+	in_root dpkg -i /tmp/relayswitch.deb >"$work/dpkg.log"
+	in_root adduser --quiet --disabled-password --gecos '' alice
+	in_root adduser --quiet alice lp
+	ssh-keygen -q -t ed25519 -N '' -C relayswitch-test -f "$work/key" || exit 1
+	for home in root/root root/home/alice; do
+		mkdir -p "$work/$home/.ssh"
+		cp "$work/key.pub" "$work/$home/.ssh/authorized_keys"
+	done
+	in_root chown -R alice:alice /home/alice/.ssh
+	# pdudaemon as the package's examples set it up: its config (taking requests
+	# from the lab's network), and the drop-in that lets its service reach the ports.
+	examples=$root/usr/share/doc/relayswitch/examples
+	[ -f "$examples/pdudaemon.conf" ] || { echo "FAILED: the package has no examples"; exit 1; }
+	sed 's/"hostname": "127.0.0.1"/"hostname": "0.0.0.0"/' "$examples/pdudaemon.conf" \
+		>"$root/etc/pdudaemon/pdudaemon.conf"
+	mkdir -p "$root/etc/systemd/system/pdudaemon.service.d"
+	cp "$examples/pdudaemon-lp.conf" "$root/etc/systemd/system/pdudaemon.service.d/lp.conf"
+	printf 'parport_pc\nppdev\n' >"$root/etc/modules-load.d/relayswitch.conf"
+	cat >"$root/etc/systemd/network/10-qemu.network" <<'NET'
 [Match]
 Name=en* eth*
 [Network]
 Address=10.0.2.15/24
 NET
-in_root systemctl --quiet enable systemd-networkd.service pdudaemon.service ssh.service
-add_modules "$root" "$work/bookworm-kernel" >/dev/null || exit 1
-(cd "$root" && find . | cpio -o -H newc --quiet) >"$work/initrd" || exit 1
-rm -rf "$root"
+	in_root systemctl --quiet enable systemd-networkd.service pdudaemon.service ssh.service
+	add_modules "$root" "$work/bookworm-kernel" >/dev/null || exit 1
+	(cd "$root" && find . | cpio -o -H newc --quiet) >"$work/initrd" || exit 1
+	rm -rf "$root"
 
-# Here: the collection from its package, and the shipped labgrid environment
-# pointed at the PC's pdudaemon.
-dpkg-deb -x "$ansible_deb" "$work/ansible"
-cat >"$work/inventory" <<INV
+	# Here: the collection from its package, and the shipped labgrid environment
+	# pointed at the PC's pdudaemon.
+	dpkg-deb -x "$ansible_deb" "$work/ansible"
+	cat >"$work/inventory" <<INV
 [lab]
 relay-pc ansible_host=127.0.0.1 ansible_port=$ssh_port ansible_user=alice ansible_python_interpreter=/usr/bin/python3 ansible_ssh_private_key_file=$work/key ansible_ssh_common_args='$sshopts'
 INV
-cat >"$work/relays.yml" <<'PLAY'
+	cat >"$work/relays.yml" <<'PLAY'
 - hosts: lab
   gather_facts: false
   tasks:
@@ -96,7 +96,7 @@ cat >"$work/relays.yml" <<'PLAY'
           2: on
           6: off
 PLAY
-sed "s/host: relay-pc:16421/host: 127.0.0.1:$pdu_port/" "$src/dist/examples/labgrid-env.yaml" >"$work/env.yaml"
+	sed "s/host: relay-pc:16421/host: 127.0.0.1:$pdu_port/" "$src/dist/examples/labgrid-env.yaml" >"$work/env.yaml"
 }
 
 # The PC is made with the network (mmdebstrap fetches Debian's packages); it is
@@ -113,7 +113,7 @@ export HOME=$work ANSIBLE_NOCOLOR=1 ANSIBLE_COLLECTIONS_PATH=$work/ansible/usr/s
 
 # in_pc COMMAND: COMMAND run as root in the PC, over SSH.
 in_pc() {
-	timeout 120 ssh $sshopts root@127.0.0.1 "$@"
+	timeout 120 ssh $sshopts -p $ssh_port root@127.0.0.1 "$@"
 }
 # latch WHAT: what the PC's 0x378 reads now, for the report.
 latch() {
@@ -136,12 +136,20 @@ scenario() {
 		echo "labgrid board-remote $action: status $?, by $(head -n 1 "$work/labgrid.$action")"
 		latch "after labgrid $action"
 	done
+	# A run that fails: the port's device lock held in the PC past the bound.
+	# pdudaemon answers OK all the same; the message is in its journal.
+	in_pc 'flock -F /dev/parport0 flock -F /dev/parport1 sleep 30 >/dev/null 2>&1 &'
+	timeout 120 /usr/bin/python3 "$here/../integrations/labgrid_power.py" "$work/env.yaml" board-remote \
+		off >"$work/labgrid.busy" 2>&1
+	echo "labgrid board-remote off, the port held: status $?, by $(head -n 1 "$work/labgrid.busy")"
+	in_pc pkill -x sleep
+	latch "after labgrid off, the port held"
 	echo "pdudaemon.service in the PC: $(in_pc systemctl show -P ActiveState pdudaemon.service)," \
-		"groups $(in_pc 'cat /proc/$(systemctl show -P MainPID pdudaemon.service)/status' |
-			sed -n 's/^Groups:\t*//p' | tr -d ' ' | grep -c .) extra"
+		"its groups: $(in_pc 'for g in $(sed -n "s/^Groups://p" /proc/$(systemctl show -P MainPID \
+			pdudaemon.service)/status); do getent group $g | cut -d: -f1; done' | paste -sd ' ')"
 	echo "its journal:"
 	in_pc journalctl -u pdudaemon.service -o cat --no-pager |
-		sed -n 's/.*\(Processing job for PDU .*\)/  \1/p; s/^\(relayswitch.*\)/  \1/p'
+		sed -n 's/.*\(Processing job for PDU .*\)/  \1/p; s/^\(relayswitch: .*\)/  \1/p'
 }
 
 # One boot, with the network card; the scenario once the PC answers on SSH. A
