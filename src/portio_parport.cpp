@@ -147,7 +147,7 @@ int parport_unclaimed(int n)
 }
 
 // The claim is only ever asked for once nobody holds the port, and under the
-// bound (or, where the run has no timer, looking again every 20 ms).
+// bound: the run's timer cuts it off.
 static int claim(int fd, int n, int how)
 {
 	if (how == WAIT_TRY || unclaimed(fd, n, how) != 0) {

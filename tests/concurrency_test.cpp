@@ -60,8 +60,9 @@ int hold_state(const Scratch &s)
 // A holder doing its work briefly delays a run; a stuck one ends it, once the
 // run has waited 10 seconds, with a message and nothing written -- whatever
 // signal mask, dispositions, alarm and limits the run inherited. A caller's own
-// alarm still ends the run when it is due. The rows run at once, each on a
-// state file of its own.
+// alarm still ends the run when it is due; a signal it left blocked never ends
+// it. A run stopped past its bound while the holder let go finds the port free.
+// The rows run at once, each on a state file of its own.
 TEST(Concurrency, WaitsAreBounded)
 {
 	const char *const busy = "@busy";
@@ -72,6 +73,7 @@ TEST(Concurrency, WaitsAreBounded)
 		int status;
 		int least, most;	// seconds the run took
 		const char *err;
+		int stop = 0, cont = 0;	// the run is stopped, and continued, at these seconds
 	} cases[] = {
 		{ "released after 1 s", {}, 1, 0, 1, 3, "" },
 		{ "stuck holder", {}, 0, 1, 9, 12, busy },
@@ -82,12 +84,17 @@ TEST(Concurrency, WaitsAreBounded)
 		  { .masked = true, .alarm = 2 }, 4, 0, 4, 6, "" },
 		{ "no pending signal allowed", { .no_sigqueue = true }, 0, 1, 9, 12, busy },
 		{ "no pending signal allowed, released after 1 s", { .no_sigqueue = true }, 1, 0, 1, 3, "" },
+		{ "signal 34 blocked and pending, released after 1 s", { .pending = 34 }, 1, 0, 1, 3, "" },
+		{ "signal 34 blocked and pending, stuck holder", { .pending = 34 }, 0, 1, 9, 12, busy },
+		{ "stopped past the bound while the holder let go", {}, 12, 0, 13, 15, "", 1, 13 },
+		{ "no pending signal allowed, stopped past the bound while the holder let go",
+		  { .no_sigqueue = true }, 12, 0, 13, 15, "", 1, 13 },
 	};
 	const int n = sizeof cases / sizeof *cases;
 	std::vector<Scratch> s(n);
 	std::vector<int> holder(n);
 	std::vector<pid_t> run(n);
-	std::vector<int> status(n, -1), took(n, -1);
+	std::vector<int> status(n, -1), took(n, -1), phase(n, 0);
 	timespec began;
 	clock_gettime(CLOCK_MONOTONIC, &began);
 	for (int i = 0; i < n; i++) {
@@ -104,6 +111,13 @@ TEST(Concurrency, WaitsAreBounded)
 			if (holder[i] >= 0 && cases[i].release && secs >= cases[i].release) {
 				close(holder[i]);
 				holder[i] = -1;
+			}
+			if (cases[i].stop && status[i] < 0 && phase[i] == 0 && secs >= cases[i].stop) {
+				kill(run[i], SIGSTOP);
+				phase[i] = 1;
+			} else if (phase[i] == 1 && secs >= cases[i].cont) {
+				kill(run[i], SIGCONT);
+				phase[i] = 2;
 			}
 			int st;
 			if (status[i] < 0 && waitpid(run[i], &st, WNOHANG) == run[i]) {

@@ -155,6 +155,13 @@ pid_t start_run(const Scratch &s, const std::vector<std::string> &args, const ch
 	}
 	if (io.alarm)
 		alarm(io.alarm);
+	if (io.pending) {
+		sigset_t one;
+		sigemptyset(&one);
+		sigaddset(&one, io.pending);
+		sigprocmask(SIG_BLOCK, &one, nullptr);
+		kill(getpid(), io.pending);
+	}
 	// RELAYSWITCH_TEST_WRAP runs the program under a tool such as valgrind or an
 	// emulator. The program is still named "relayswitch", as its diagnostics
 	// show: the tool finds it by that name on PATH (valgrind) or in the working

@@ -33,7 +33,8 @@ struct Scratch {
 // neither RELAYSWITCH_SIM_STATE nor HOME is set. What a parent may leave the
 // run: masked, every signal blocked and SIGALRM ignored (as a threaded daemon
 // or a job runner may start it); alarm, an alarm due in that many seconds;
-// no_sigqueue, no pending signal allowed (RLIMIT_SIGPENDING 0); fsize, files
+// no_sigqueue, no pending signal allowed (RLIMIT_SIGPENDING 0); pending, that
+// signal blocked and pending (34: one musl keeps for itself); fsize, files
 // limited to that many bytes (RLIMIT_FSIZE) with SIGXFSZ ignored, or killing
 // the run where fsize_kills.
 struct Launch {
@@ -42,6 +43,7 @@ struct Launch {
 	bool masked = false;
 	unsigned alarm = 0;
 	bool no_sigqueue = false;
+	int pending = 0;
 	long fsize = 0;
 	bool fsize_kills = false;
 	const char *state = nullptr;	// RELAYSWITCH_SIM_STATE, where not "state" in the scratch

@@ -115,6 +115,10 @@ holding() {
 	sed 1d /tmp/hold
 }
 
+# The command with no pending signal allowed (RLIMIT_SIGPENDING 0): no
+# timer of its own can be had.
+no_sigqueue() { (ulimit -i 0 && "$@"); }
+
 # The command with its standard output or error closed, or output to a full disk.
 closed_out() { "$@" >&-; }
 closed_err() { "$@" 2>&-; }
@@ -264,6 +268,8 @@ kill $!
 wait
 echo "== a member of lp: closed streams, another program holding the port"
 streams_and_holders "$LP"
+echo "== no pending signal allowed: the wait for another program's claim is still bounded"
+holding 60 9 12 no_sigqueue $LP $P -4 on -o
 echo "== root by raw I/O waits for another program's claim, and writes nothing under it"
 holding 3 2 5 $P -5 on -o
 holding 60 9 12 $P -6 on -o
