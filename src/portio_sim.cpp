@@ -2,22 +2,25 @@
 // Simulated backend, for relayswitch-sim: a PC I/O space kept in a state file,
 // so that a run reads what the run before it wrote, as a real data latch does.
 //
-// The state file is plain text, one register a line: "0x378 0x01", a "#
-// comment" allowed after it; empty lines and lines starting with # are
-// skipped, and kept where they are when the file is rewritten. A new file holds
-// the data latches of the three usual ports (0x378, 0x278, 0x3bc). Every port
-// listed in the file is a latch: it reads its value and keeps what is written.
-// The status registers of the three ports read 0x7f unless the file lists them;
-// any other port reads 0xff and drops what is written. A file that can't be
-// read back whole -- too big, a number out of range, anything else on a line --
-// ends the run and is left as it is.
+// The state file is plain text (simstate.h), one register a line. A new file
+// holds the data latches of the three usual ports (0x378, 0x278, 0x3bc). Every
+// port listed in the file is a latch: it reads its value and keeps what is
+// written. The status registers of the three ports read 0x7f unless the file
+// lists them; any other port reads 0xff and drops what is written. A file that
+// can't be read back whole -- empty, too big, a number out of range, anything
+// else on a line -- ends the run and is left as it is; so does anything but a
+// regular file of one name (a device, a FIFO, a file with hard links).
 //
-// The file is never written in place: a new one, complete, replaces it by a
-// rename, so whatever fails (a full disk, a file-size limit) and whenever a run
-// is killed, it holds the old text or the new. Each run holds a lock on the
-// file from its first granted access to its end, so concurrent runs lose no
-// switch; it waits for it as the real program waits for a port (portwait.h). A
-// run that got the lock of a file since replaced takes the new one's instead.
+// The file is never written in place: a new one, complete and synced to disk,
+// replaces it by a rename, so whatever fails (a full disk, a file-size limit)
+// and whenever a run or the machine stops, it holds the old text or the new.
+// The new file is made under a name nobody can guess, in the file's own
+// directory, with the old one's owner (where the run may set it), group, mode
+// and access list; what a run killed meanwhile leaves of it, the next run
+// that rewrites the file removes. Each run holds a lock on the file from its
+// first granted access to its end, so concurrent runs lose no switch; it waits
+// for it as the real program waits for a port (portwait.h). A run that got the
+// lock of a file since replaced takes the new one's instead.
 //
 // Settings, from the environment (the real program reads none):
 //   RELAYSWITCH_SIM_STATE   the state file (default: $HOME/.relayswitch-sim)
@@ -26,26 +29,34 @@
 //                           "outb 0x378 0x01"
 //   RELAYSWITCH_SIM_GRANTS  grant only this many permission requests; later ones
 //                           are refused with EPERM (0: an unprivileged user)
+#include <dirent.h>
 #include <errno.h>
 #include <fcntl.h>
+#include <limits.h>
+#include <signal.h>
 #include <stdarg.h>
 #include <stdio.h>
 #include <stdlib.h>
 #include <string.h>
-#include <limits.h>
 #include <sys/file.h>
 #include <sys/stat.h>
+#include <sys/syscall.h>
+#include <sys/xattr.h>
+#include <time.h>
 #include <unistd.h>
 
 #include "pinlatch.h"
 #include "portio.h"
 #include "portwait.h"
+#include "simstate.h"
 
 const char port_program[] = "relayswitch-sim";
 
-enum { NPORTS = 0x10000, MAXREGS = 4096, FILEMAX = MAXREGS * 16 };
-
 static const int latches[] = { 0x278, 0x378, 0x3BC };	// in order, as a new file lists them
+
+// What a new file is named while it is written: the state file's name, six
+// characters nobody can guess, and this.
+static const char new_suffix[] = ".sim-new";
 
 static int is_latch(int port)
 {
@@ -55,6 +66,49 @@ static int is_latch(int port)
 	return 0;
 }
 
+// Writes all of data to fd: 0, or -1 with errno (a write that writes nothing
+// is a full disk). Past a file-size limit the write fails with EFBIG, and to a
+// FIFO nobody reads with EPIPE, not by SIGXFSZ or SIGPIPE, whatever their
+// disposition: they are held off meanwhile, and what the write raised is
+// taken back.
+static int write_all(int fd, const char *data, int n)
+{
+	sigset_t quiet, was, added, pending;
+	sigemptyset(&quiet);
+	sigaddset(&quiet, SIGPIPE);
+	sigaddset(&quiet, SIGXFSZ);
+	sigprocmask(SIG_BLOCK, &quiet, &was);
+	sigpending(&pending);
+	sigemptyset(&added);
+	static const int raised[] = { SIGPIPE, SIGXFSZ };
+	for (int sig : raised)
+		if (!sigismember(&was, sig) && !sigismember(&pending, sig))
+			sigaddset(&added, sig);
+	int r = 0, e = 0;
+	while (n > 0) {
+		ssize_t w = write(fd, data, n);
+		if (w < 0 && errno == EINTR)
+			continue;
+		if (w <= 0) {
+			r = -1;
+			e = w == 0 ? ENOSPC : errno;
+			break;
+		}
+		data += w;
+		n -= static_cast<int>(w);
+	}
+	struct timespec none = {};
+	while (sigtimedwait(&added, nullptr, &none) > 0) {
+		// raised by this write: taken back
+	}
+	sigprocmask(SIG_UNBLOCK, &added, nullptr);
+	errno = e;
+	return r;
+}
+
+// Appends a line to the log, where one is named. A log that can't take it at
+// once (a FIFO nobody reads, or whose reader is slow or gone) goes without it:
+// it never holds up or ends the run.
 static void logaccess(const char *fmt, ...)
 {
 	static const char *path = getenv("RELAYSWITCH_SIM_LOG");	// read once a run
@@ -65,10 +119,10 @@ static void logaccess(const char *fmt, ...)
 	va_start(ap, fmt);
 	int n = vsnprintf(line, sizeof line, fmt, ap);
 	va_end(ap);
-	int fd = open(path, O_WRONLY | O_APPEND | O_CREAT | O_CLOEXEC, 0644);
+	int fd = open(path, O_WRONLY | O_APPEND | O_CREAT | O_CLOEXEC | O_NONBLOCK | O_NOCTTY, 0644);
 	if (fd < 0)
 		return;
-	if (write(fd, line, n) != n) {
+	if (write_all(fd, line, n) != 0) {
 		// A short log line shows in the log itself; nothing else to do here.
 	}
 	close(fd);
@@ -77,12 +131,10 @@ static void logaccess(const char *fmt, ...)
 // The state file as named, and as found (a link followed) for replacing it.
 static char statepath[PATH_MAX], realstate[PATH_MAX];
 
-// The registers, in ascending port order, and whether the file lists each.
-static int nregs;
-static int regport[MAXREGS], regvalue[MAXREGS], listed[MAXREGS];
+static SimRegs regs;
 
 // The file's text as read, kept so that a rewrite keeps the user's lines.
-static char text[FILEMAX + 1];
+static char text[SIM_FILEMAX + 1];
 static int textlen;
 
 [[noreturn]] static void fail(const char *what)
@@ -90,171 +142,8 @@ static int textlen;
 	port_fail("relayswitch-sim: cannot %s %s: %m\n", what, statepath);
 }
 
-// Index of port among the registers, or -1.
-static int find(int port)
-{
-	for (int i = 0; i < nregs; i++)
-		if (regport[i] == port)
-			return i;
-	return -1;
-}
-
-// Sets a register, adding it in its place when it is new: its index, or -1 when
-// the list is full.
-static int set(int port, int value)
-{
-	int i = find(port);
-	if (i < 0) {
-		if (nregs == MAXREGS)
-			return -1;
-		for (i = nregs++; i > 0 && regport[i - 1] > port; i--) {
-			regport[i] = regport[i - 1];
-			regvalue[i] = regvalue[i - 1];
-			listed[i] = listed[i - 1];
-		}
-		regport[i] = port;
-		listed[i] = 0;
-	}
-	regvalue[i] = value & 0xFF;
-	return i;
-}
-
-static int hexdigit(char c)
-{
-	if (c >= '0' && c <= '9')
-		return c - '0';
-	if (c >= 'a' && c <= 'f')
-		return c - 'a' + 10;
-	if (c >= 'A' && c <= 'F')
-		return c - 'A' + 10;
-	return -1;
-}
-
-// A hexadecimal number at *p, 0x optional, no more than max: 1 with *p past it,
-// or 0.
-static int hexnumber(const char **p, const char *end, unsigned max, unsigned *n)
-{
-	const char *q = *p;
-	if (end - q > 2 && q[0] == '0' && (q[1] == 'x' || q[1] == 'X'))
-		q += 2;
-	const char *digits = q;
-	for (*n = 0; q < end && hexdigit(*q) >= 0; q++) {
-		*n = *n * 16 + static_cast<unsigned>(hexdigit(*q));
-		if (*n > max)
-			return 0;
-	}
-	*p = q;
-	return q > digits;
-}
-
-static const char *blanks(const char *p, const char *end)
-{
-	while (p < end && (*p == ' ' || *p == '\t' || *p == '\r' || *p == '\v' || *p == '\f'))
-		p++;
-	return p;
-}
-
-// One line of the file: 1 for a register ("0x378 0x05", a comment may follow),
-// 0 for an empty line or a comment, -1 for anything else. For a register,
-// [*from, *to) is where its value stands.
-static int parse(const char *line, const char *end, unsigned *port, unsigned *value,
-		 const char **from, const char **to)
-{
-	const char *p = blanks(line, end);
-	if (p == end || *p == '#')
-		return 0;
-	if (!hexnumber(&p, end, NPORTS - 1, port))
-		return -1;
-	const char *gap = p;
-	p = blanks(p, end);
-	*from = p;
-	if (p == gap || !hexnumber(&p, end, 0xFF, value))
-		return -1;
-	*to = p;
-	p = blanks(p, end);
-	return p == end || *p == '#' ? 1 : -1;
-}
-
-// The end of the line at line.
-static const char *line_end(const char *line)
-{
-	const char *end = static_cast<const char *>(memchr(line, '\n', text + textlen - line));
-	return end ? end : text + textlen;
-}
-
-// The new text, built in out: its length, past size when it does not fit.
-static char *out;
-static int outlen, outsize;
-
-static void put(const char *s, int len)
-{
-	if (outlen + len <= outsize)
-		memcpy(out + outlen, s, len);
-	outlen += len;
-}
-
-// Registers new to the file from index *next on, below port.
-static void put_new_below(int *next, int port)
-{
-	for (; *next < nregs && regport[*next] < port; ++*next)
-		if (!listed[*next]) {
-			char line[32];
-			put(line, snprintf(line, sizeof line, "0x%03x 0x%02x\n", regport[*next],
-					   regvalue[*next]));
-		}
-}
-
-// The text of the file as it is to be: the user's lines in their place, a
-// register's value changed in place where it changed, and a register new to
-// the file before the first listed after it. Returns its length, or -1 when it
-// does not fit in size.
-static int compose(char *buf, int size)
-{
-	out = buf;
-	outlen = 0;
-	outsize = size;
-	int next = 0;
-	for (const char *line = text, *end; line < text + textlen; line = end + 1) {
-		end = line_end(line);
-		unsigned port, value;
-		const char *from, *to;
-		if (parse(line, end, &port, &value, &from, &to) > 0) {
-			put_new_below(&next, static_cast<int>(port));
-			int now = regvalue[find(static_cast<int>(port))];
-			if (static_cast<int>(value) != now) {
-				char v[8];
-				put(line, static_cast<int>(from - line));
-				put(v, snprintf(v, sizeof v, "0x%02x", now));
-				line = to;
-			}
-		}
-		put(line, static_cast<int>(end - line));
-		put("\n", 1);
-	}
-	put_new_below(&next, NPORTS);
-	return outlen <= size ? outlen : -1;
-}
-
-// Writes all of data to fd: 0, or -1 with errno (a write that writes nothing
-// is a full disk).
-static int write_all(int fd, const char *data, int n)
-{
-	while (n > 0) {
-		ssize_t w = write(fd, data, n);
-		if (w < 0 && errno == EINTR)
-			continue;
-		if (w <= 0) {
-			if (w == 0)
-				errno = ENOSPC;
-			return -1;
-		}
-		data += w;
-		n -= static_cast<int>(w);
-	}
-	return 0;
-}
-
-// A write that failed: the new file tmp goes, and the run ends with the reason.
+// A step of writing the new file that failed: the new file goes, and the run
+// ends with the reason.
 [[noreturn]] static void write_failed(const char *tmp)
 {
 	int e = errno;
@@ -263,34 +152,100 @@ static int write_all(int fd, const char *data, int n)
 	fail("write");
 }
 
-// Writes the text, complete, to a new file beside path, named for this run
-// (tmp), with the mode given (-1: a new file's, 0644 less the umask). Ends the
-// run with the reason when it can't.
-static void write_beside(const char *path, const char *data, int n, int mode, char *tmp)
+// The directory of path, open; ends the run when it can't be.
+static int directory_of(const char *path)
 {
-	if (snprintf(tmp, PATH_MAX, "%s.%d.new", path, static_cast<int>(getpid())) >= PATH_MAX) {
+	char dir[PATH_MAX] = ".";
+	const char *slash = strrchr(path, '/');
+	if (slash) {
+		size_t len = slash == path ? 1 : static_cast<size_t>(slash - path);
+		memcpy(dir, path, len);
+		dir[len] = '\0';
+	}
+	int fd = open(dir, O_RDONLY | O_DIRECTORY | O_CLOEXEC);
+	if (fd < 0)
+		fail("write");
+	return fd;
+}
+
+// What killed runs left of the new files for path in its directory dirfd:
+// this user's own, removed. Called with the state file's lock held, when no
+// other run of it writes one.
+static void clear_leftovers(int dirfd, const char *path)
+{
+	const char *slash = strrchr(path, '/');
+	const char *base = slash ? slash + 1 : path;
+	size_t baselen = strlen(base), suffixlen = sizeof new_suffix - 1;
+	size_t want = baselen + 7 + suffixlen;	// base, ".", six characters, suffix
+	alignas(8) char buf[4096];
+	for (long n; (n = syscall(SYS_getdents64, dirfd, buf, sizeof buf)) > 0;) {
+		for (long at = 0; at < n;) {
+			struct dirent64 *e = reinterpret_cast<struct dirent64 *>(buf + at);
+			at += e->d_reclen;
+			const char *name = e->d_name;
+			struct stat st;
+			if (strnlen(name, want + 1) != want || memcmp(name, base, baselen) != 0 ||
+			    name[baselen] != '.' || memcmp(name + want - suffixlen, new_suffix, suffixlen) != 0)
+				continue;
+			if (fstatat(dirfd, name, &st, AT_SYMLINK_NOFOLLOW) == 0 && S_ISREG(st.st_mode) &&
+			    st.st_uid == geteuid())
+				unlinkat(dirfd, name, 0);
+		}
+	}
+}
+
+// Writes the text, complete and synced, to a new file beside path (tmp), under
+// a name nobody can guess. like: the file it is to replace, open, whose owner
+// (where the run may set it), group, mode and access list it takes; without
+// one, it is the owner's alone (0600). Ends the run with the reason when it
+// can't.
+static void write_beside(const char *path, const char *data, int n, int like, char *tmp)
+{
+	size_t len = strlen(path);
+	if (len + 7 + sizeof new_suffix > PATH_MAX) {
 		errno = ENAMETOOLONG;
 		fail("write");
 	}
-	unlink(tmp);	// left by an earlier run of this number that was killed
-	int fd = open(tmp, O_WRONLY | O_CREAT | O_EXCL | O_NOFOLLOW | O_CLOEXEC, 0644);
+	memcpy(tmp, path, len);
+	memcpy(tmp + len, ".XXXXXX", 7);
+	memcpy(tmp + len + 7, new_suffix, sizeof new_suffix);
+	int fd = mkostemps(tmp, sizeof new_suffix - 1, O_CLOEXEC);
 	if (fd < 0)
 		fail("write");
-	if ((mode >= 0 && fchmod(fd, static_cast<mode_t>(mode)) != 0) || write_all(fd, data, n) != 0)
-		write_failed(tmp);	// the descriptor closes as the run ends
-	if (close(fd) != 0)
+	struct stat st;
+	if (like >= 0) {
+		if (fstat(like, &st) != 0)
+			write_failed(tmp);
+		if (fchown(fd, st.st_uid, st.st_gid) != 0 && fchown(fd, static_cast<uid_t>(-1), st.st_gid) != 0)
+			write_failed(tmp);
+		if (fchmod(fd, st.st_mode & 07777) != 0)
+			write_failed(tmp);
+		char acl[4096];
+		ssize_t acllen = fgetxattr(like, "system.posix_acl_access", acl, sizeof acl);
+		if ((acllen < 0 && errno == ERANGE) ||
+		    (acllen > 0 && fsetxattr(fd, "system.posix_acl_access", acl, acllen, 0) != 0))
+			write_failed(tmp);
+	}
+	// The descriptor closes as the run ends.
+	if (write_all(fd, data, n) != 0 || fsync(fd) != 0 || close(fd) != 0)
 		write_failed(tmp);
+}
+
+// The directory's entries to disk, after a new one took its place there.
+static void sync_directory(int dirfd)
+{
+	if (fsync(dirfd) != 0 && errno != EINVAL)	// EINVAL: a filesystem that can't
+		fail("write");
+	close(dirfd);
 }
 
 // A state file that is not there yet is made whole, with the three data
 // latches, before any run uses it, so no run meets it half written.
 static void create()
 {
-	char data[64], tmp[PATH_MAX];
-	int n = 0;
-	for (int l : latches)
-		n += snprintf(data + n, sizeof data - n, "0x%03x 0x00\n", l);
-	write_beside(statepath, data, n, -1, tmp);
+	static const char data[] = "0x278 0x00\n0x378 0x00\n0x3bc 0x00\n";	// the latches
+	char tmp[PATH_MAX];
+	write_beside(statepath, data, sizeof data - 1, -1, tmp);
 	int made = link(tmp, statepath), e = errno;
 	if (made != 0 && (e == EPERM || e == EOPNOTSUPP))	// a filesystem without links
 		made = rename(tmp, statepath), e = errno;
@@ -299,6 +254,8 @@ static void create()
 		errno = e;
 		fail("create");
 	}
+	if (made == 0)
+		sync_directory(directory_of(statepath));
 }
 
 static int flock_file(int fd, int, int how)
@@ -308,7 +265,9 @@ static int flock_file(int fd, int, int how)
 
 // The state file, open and locked for the rest of the run: from the first
 // granted request on, no other run changes it. Where another run replaced the
-// file while this one waited for the lock, this one locks the new file.
+// file while this one waited for the lock, this one locks the new file. Only a
+// regular file of one name is taken: the rename that replaces it would put a
+// file in a device's place, or leave its other names behind.
 static int state_fd()
 {
 	static int fd = -1;
@@ -326,22 +285,28 @@ static int state_fd()
 		port_fail("relayswitch-sim: cannot open %s%s: %s\n", name, in_home,
 			  strerror(ENAMETOOLONG));
 	for (int tries = 0;; tries++) {
-		fd = open(statepath, O_RDWR | O_CLOEXEC);
+		fd = open(statepath, O_RDWR | O_CLOEXEC | O_NOCTTY | O_NONBLOCK);
 		if (fd < 0 && errno == ENOENT && tries < 100) {
 			create();
 			continue;
 		}
 		if (fd < 0)
 			fail("open");
+		struct stat locked, now;
+		if (fstat(fd, &locked) != 0)
+			fail("open");
+		if (!S_ISREG(locked.st_mode))
+			port_fail("relayswitch-sim: %s is not a regular file\n", statepath);
+		if (locked.st_nlink > 1)
+			port_fail("relayswitch-sim: %s has %lu hard links: a rewrite would part them\n",
+				  statepath, static_cast<unsigned long>(locked.st_nlink));
 		if (port_wait(flock_file, fd, 0) != 0) {
 			if (errno == ETIMEDOUT)
 				port_fail("relayswitch-sim: %s is busy: locked by another run\n",
 					  statepath);
 			fail("lock");
 		}
-		struct stat locked, now;
-		if (fstat(fd, &locked) == 0 && stat(statepath, &now) == 0 &&
-		    locked.st_dev == now.st_dev && locked.st_ino == now.st_ino)
+		if (stat(statepath, &now) == 0 && locked.st_dev == now.st_dev && locked.st_ino == now.st_ino)
 			break;
 		if (tries >= 100)
 			fail("lock");
@@ -354,7 +319,7 @@ static int state_fd()
 }
 
 // Reads the state file, once: the run holds its lock from before its first
-// access, so no other run changes the file under it. An empty file is a new one.
+// access, so no other run changes the file under it.
 static void load()
 {
 	static int loaded;
@@ -364,50 +329,38 @@ static void load()
 	ssize_t n = pread(state_fd(), text, sizeof text, 0);
 	if (n < 0)
 		fail("read");
-	if (n > FILEMAX)
+	if (n > SIM_FILEMAX)
 		port_fail("relayswitch-sim: %s is too big for a state file\n", statepath);
 	textlen = static_cast<int>(n);
-	if (n == 0) {
-		for (int l : latches)
-			set(l, 0);
-		return;
-	}
-	int lineno = 1, regs = 0;
-	for (const char *line = text, *end; line < text + textlen; line = end + 1, lineno++) {
-		end = line_end(line);
-		unsigned port, value;
-		const char *from, *to;
-		int got = parse(line, end, &port, &value, &from, &to);
-		if (got < 0 || (got > 0 && find(static_cast<int>(port)) >= 0))
-			port_fail("relayswitch-sim: %s is not a state file (line %d)\n", statepath,
-				  lineno);
-		if (got == 0)
-			continue;
-		int i = set(static_cast<int>(port), static_cast<int>(value));
-		if (i < 0)
-			port_fail("relayswitch-sim: %s is too big for a state file\n", statepath);
-		listed[i] = 1;
-		regs++;
-	}
-	if (!regs)
+	int wrong = simstate_read(text, textlen, &regs);
+	if (wrong == SIM_EMPTY)
+		port_fail("relayswitch-sim: %s is empty: remove it, and the next run starts it anew\n",
+			  statepath);
+	if (wrong == SIM_TOO_MANY)
+		port_fail("relayswitch-sim: %s is too big for a state file\n", statepath);
+	if (wrong == SIM_NO_REGISTER)
 		port_fail("relayswitch-sim: %s is not a state file (no register)\n", statepath);
+	if (wrong > 0)
+		port_fail("relayswitch-sim: %s is not a state file (line %d)\n", statepath, wrong);
 }
 
-// The new text takes the old one's place at once, by a rename. The run keeps
-// its lock, on the old file, to its end, which follows at once.
+// The new text takes the old one's place at once, by a rename, once it and
+// then its directory are on disk. The run keeps its lock, on the old file, to
+// its end, which follows at once.
 static void save()
 {
-	static char buf[FILEMAX];
-	int n = compose(buf, FILEMAX);
+	static char buf[SIM_FILEMAX];
+	int n = simstate_compose(text, textlen, &regs, buf, SIM_FILEMAX);
 	if (n < 0)
-		port_fail("relayswitch-sim: %s is full: no room for another register\n", statepath);
-	struct stat st;
+		port_fail("relayswitch-sim: %s is full: its text would pass %d bytes\n", statepath,
+			  SIM_FILEMAX);
 	char tmp[PATH_MAX];
-	if (fstat(state_fd(), &st) != 0)
-		fail("write");
-	write_beside(realstate, buf, n, static_cast<int>(st.st_mode & 07777), tmp);
+	int dirfd = directory_of(realstate);
+	clear_leftovers(dirfd, realstate);
+	write_beside(realstate, buf, n, state_fd(), tmp);
 	if (rename(tmp, realstate) != 0)
 		write_failed(tmp);
+	sync_directory(dirfd);
 }
 
 int io_permit(int from, int count)
@@ -415,7 +368,7 @@ int io_permit(int from, int count)
 	static int asked;
 	static const char *grants = getenv("RELAYSWITCH_SIM_GRANTS");
 	int err = 0;
-	if (from < 0 || count <= 0 || from + count > NPORTS)
+	if (from < 0 || count <= 0 || from + count > SIM_PORTS)
 		err = EINVAL;
 	else if (grants && *grants && asked >= atoi(grants))
 		err = EPERM;
@@ -432,8 +385,8 @@ int io_permit(int from, int count)
 int io_in(int port)
 {
 	load();
-	int i = find(port);
-	int value = i >= 0 ? regvalue[i] : is_latch(port) ? 0x00 : is_latch(port - 1) ? 0x7F : 0xFF;
+	int i = simstate_find(&regs, port);
+	int value = i >= 0 ? regs.value[i] : is_latch(port) ? 0x00 : is_latch(port - 1) ? 0x7F : 0xFF;
 	logaccess("inb 0x%x 0x%02x\n", port, value);
 	return value;
 }
@@ -442,9 +395,9 @@ int io_out(int value, int port)
 {
 	logaccess("outb 0x%x 0x%02x\n", port, value & 0xFF);
 	load();
-	if (find(port) < 0 && !is_latch(port))
+	if (simstate_find(&regs, port) < 0 && !is_latch(port))
 		return 0;
-	if (set(port, value) < 0)
+	if (simstate_set(&regs, port, value) < 0)
 		port_fail("relayswitch-sim: %s is full: no room for port 0x%x\n", statepath, port);
 	save();
 	return 0;
