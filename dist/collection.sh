@@ -22,10 +22,11 @@ grep -qx "version: $version" "$src/ansible/galaxy.yml" ||
 stage=$(mktemp -d)
 trap 'rm -rf "$stage"' EXIT
 # ansible-galaxy writes nothing into the source tree, but reads all of it:
-# a copy of the collection's own files alone.
+# a copy of the collection's own files alone. Ansible runs in a UTF-8 locale
+# only, whatever the build's.
 mkdir "$stage/src" "$stage/built" "$stage/files"
 cp -R "$src/ansible/." "$stage/src/"
-ANSIBLE_NOCOLOR=1 ansible-galaxy collection build "$stage/src" --output-path "$stage/built" >/dev/null
+LC_ALL=C.UTF-8 ANSIBLE_NOCOLOR=1 ansible-galaxy collection build "$stage/src" --output-path "$stage/built" >/dev/null
 archive=$(ls "$stage"/built/*.tar.gz)
 tar -xzf "$archive" -C "$stage/files"
 mkdir -p "$out"

@@ -21,7 +21,7 @@ fail() {
 	echo "FAIL: $*"
 	bad=1
 }
-export HOME=$tmp ANSIBLE_NOCOLOR=1 ANSIBLE_FORCE_COLOR=0 ANSIBLE_COLLECTIONS_PATH=$tmp/collections \
+export LC_ALL=C.UTF-8 HOME=$tmp ANSIBLE_NOCOLOR=1 ANSIBLE_FORCE_COLOR=0 ANSIBLE_COLLECTIONS_PATH=$tmp/collections \
 	ANSIBLE_LOCAL_TEMP=$tmp/ansible-tmp ANSIBLE_DEPRECATION_WARNINGS=0 ANSIBLE_COMMAND_WARNINGS=0
 ansible-galaxy collection install --offline -p "$tmp/collections" "$archive" >"$tmp/install.log" 2>&1 ||
 	{ cat "$tmp/install.log"; exit 1; }

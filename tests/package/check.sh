@@ -166,10 +166,10 @@ LIST
 	[ "$got" = "$want" ] || fail "relayswitch-ansible holds:"$'\n'"$got"
 	[ "$(dpkg-deb -f "$ansible" Architecture)" = all ] || fail "relayswitch-ansible is not Architecture: all"
 	if command -v ansible-doc >/dev/null; then
-		ansible-config dump 2>/dev/null | grep -q '^COLLECTIONS_PATHS.*/usr/share/ansible/collections' ||
+		LC_ALL=C.UTF-8 ansible-config dump 2>/dev/null | grep -q '^COLLECTIONS_PATHS.*/usr/share/ansible/collections' ||
 			fail "this Ansible does not look in /usr/share/ansible/collections"
 		dpkg-deb -x "$ansible" "$tmp/ansible"
-		ANSIBLE_COLLECTIONS_PATH=$tmp/ansible/usr/share/ansible/collections HOME=$tmp ansible-doc \
+		LC_ALL=C.UTF-8 ANSIBLE_COLLECTIONS_PATH=$tmp/ansible/usr/share/ansible/collections HOME=$tmp ansible-doc \
 			relayswitch.parport.relays >"$tmp/doc" 2>&1 || fail "ansible-doc: $(cat "$tmp/doc")"
 		for part in OPTIONS ATTRIBUTES EXAMPLES 'RETURN VALUES'; do
 			grep -q "^$part" "$tmp/doc" || fail "ansible-doc relayswitch.parport.relays shows no $part"

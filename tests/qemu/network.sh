@@ -108,7 +108,7 @@ if [ "${NETWORK_TEST_NETNS:-}" != 1 ]; then
 fi
 ip link set lo up || exit 1
 use_kernel "$work/bookworm-kernel"
-export HOME=$work ANSIBLE_NOCOLOR=1 ANSIBLE_COLLECTIONS_PATH=$work/ansible/usr/share/ansible/collections \
+export LC_ALL=C.UTF-8 HOME=$work ANSIBLE_NOCOLOR=1 ANSIBLE_COLLECTIONS_PATH=$work/ansible/usr/share/ansible/collections \
 	ANSIBLE_HOST_KEY_CHECKING=False ANSIBLE_LOCAL_TEMP=$work/ansible-tmp
 
 # in_pc COMMAND: COMMAND run as root in the PC, over SSH.
