@@ -3,8 +3,9 @@
 # A lab's whole chain, over the network: a Debian 12 PC with the package,
 # openssh-server, python3 and Debian's pdudaemon (set up from the package's
 # examples, its service let into group lp by the shipped drop-in) boots on the
-# emulated PC with a network card; its SSH and pdudaemon ports are forwarded
-# to 127.0.0.1 here. From here, ansible-playbook over SSH, as alice (a member
+# emulated PC with a network card; its SSH port is forwarded to 127.0.0.1
+# here. pdudaemon listens on the PC's 127.0.0.1 alone, as shipped, and is
+# reached from here through an SSH tunnel, as README advises. From here, ansible-playbook over SSH, as alice (a member
 # of lp), with the collection from relayswitch-ansible's package, switches a
 # line of the PC's real port -- and a second run changes nothing; labgrid's
 # PDUDaemonDriver with the shipped environment switches a line through the
@@ -59,12 +60,11 @@ prepare() {
 		cp "$work/key.pub" "$work/$home/.ssh/authorized_keys"
 	done
 	in_root chown -R alice:alice /home/alice/.ssh
-	# pdudaemon as the package's examples set it up: its config (taking requests
-	# from the lab's network), and the drop-in that lets its service reach the ports.
+	# pdudaemon as the package's examples set it up: its config, as shipped, and
+	# the drop-in that lets its service reach the ports.
 	examples=$root/usr/share/doc/relayswitch/examples
 	[ -f "$examples/pdudaemon.conf" ] || { echo "FAILED: the package has no examples"; exit 1; }
-	sed 's/"hostname": "127.0.0.1"/"hostname": "0.0.0.0"/' "$examples/pdudaemon.conf" \
-		>"$root/etc/pdudaemon/pdudaemon.conf"
+	cp "$examples/pdudaemon.conf" "$root/etc/pdudaemon/pdudaemon.conf"
 	mkdir -p "$root/etc/systemd/system/pdudaemon.service.d"
 	cp "$examples/pdudaemon-lp.conf" "$root/etc/systemd/system/pdudaemon.service.d/lp.conf"
 	printf 'parport_pc\nppdev\n' >"$root/etc/modules-load.d/relayswitch.conf"
@@ -130,6 +130,15 @@ scenario() {
 				"$work/ansible.$run")"
 		latch "after the $run run"
 	done
+	# labgrid here reaches the PC's pdudaemon, which listens on the PC's own
+	# 127.0.0.1, through an SSH tunnel as alice.
+	timeout 600 ssh $sshopts -p $ssh_port -N -o ExitOnForwardFailure=yes \
+		-L 127.0.0.1:$pdu_port:127.0.0.1:16421 alice@127.0.0.1 &
+	tunnel=$!
+	for _ in $(seq 60); do
+		(: <"/dev/tcp/127.0.0.1/$pdu_port") 2>/dev/null && break
+		sleep 0.5
+	done
 	for action in on off cycle; do
 		timeout 120 /usr/bin/python3 "$here/../integrations/labgrid_power.py" "$work/env.yaml" board-remote \
 			$action >"$work/labgrid.$action" 2>&1
@@ -144,6 +153,8 @@ scenario() {
 	echo "labgrid board-remote off, the port held: status $?, by $(head -n 1 "$work/labgrid.busy")"
 	in_pc pkill -x sleep
 	latch "after labgrid off, the port held"
+	kill $tunnel
+	wait $tunnel 2>/dev/null
 	echo "pdudaemon.service in the PC: $(in_pc systemctl show -P ActiveState pdudaemon.service)," \
 		"its groups: $(in_pc 'for g in $(sed -n "s/^Groups://p" /proc/$(systemctl show -P MainPID \
 			pdudaemon.service)/status); do getent group $g | cut -d: -f1; done' | paste -sd ' ')"
@@ -157,7 +168,7 @@ scenario() {
 : >"$work/transcript"
 for try in 1 2; do
 	pc_limit=1200 power_on network "$work/initrd" 2048 "rdinit=/sbin/init" \
-		-nic "user,model=e1000,restrict=on,hostfwd=tcp:127.0.0.1:$ssh_port-10.0.2.15:22,hostfwd=tcp:127.0.0.1:$pdu_port-10.0.2.15:16421" &
+		-nic "user,model=e1000,restrict=on,hostfwd=tcp:127.0.0.1:$ssh_port-10.0.2.15:22" &
 	pc=$!
 	up=
 	for _ in $(seq 60); do
