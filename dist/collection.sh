@@ -4,17 +4,13 @@
 # release archive relayswitch-parport-VERSION.tar.gz in OUT-DIR, for
 # `ansible-galaxy collection install` -- and for SHA256SUMS beside the other
 # release archives. ansible-galaxy builds it; it stamps the time of the build
-# into the archive, so its files are packed again as the other archives are:
-# names sorted, dated SOURCE_DATE_EPOCH (else the last commit's, else the
-# changelog's), owner root, modes whatever the umask.
+# into the archive, so its files are packed again as the other archives are
+# (pack.sh).
 #
 #   collection.sh SOURCE-DIR OUT-DIR
 set -eu
 src=$1 out=$2
-epoch=${SOURCE_DATE_EPOCH:-$(git -C "$src" log -1 --format=%ct 2>/dev/null || true)}
-if [ -z "$epoch" ]; then
-	epoch=$(date -d "$(sed -n 's/^ -- .*>  //p' "$src/debian/changelog" | head -n 1)" +%s)
-fi
+. "$(dirname "$0")/pack.sh"
 # The collection's version is the package's.
 version=$(sed -n '1s/^[^(]*(\([^)-]*\).*/\1/p' "$src/debian/changelog")
 grep -qx "version: $version" "$src/ansible/galaxy.yml" ||
@@ -30,7 +26,5 @@ LC_ALL=C.UTF-8 ANSIBLE_NOCOLOR=1 ansible-galaxy collection build "$stage/src" --
 archive=$(ls "$stage"/built/*.tar.gz)
 tar -xzf "$archive" -C "$stage/files"
 mkdir -p "$out"
-(cd "$stage/files" && LC_ALL=C tar --sort=name --format=gnu --mtime="@$epoch" --owner=0 --group=0 \
-	--numeric-owner --mode='u=rwX,go=rX' -cf - *) | gzip -9n >"$out/${archive##*/}.new"
-mv "$out/${archive##*/}.new" "$out/${archive##*/}"
+pack "$stage/files" "$out/${archive##*/}" $(ls -A "$stage/files")
 echo "$out/${archive##*/}"

@@ -12,16 +12,11 @@
 #   release.sh BUILD-DIR SOURCE-DIR OUT-DIR NAME
 set -eu
 build=$1 src=$2 out=$3 name=$4
-epoch=${SOURCE_DATE_EPOCH:-$(git -C "$src" log -1 --format=%ct 2>/dev/null || true)}
-if [ -z "$epoch" ]; then
-	epoch=$(date -d "$(sed -n 's/^ -- .*>  //p' "$src/debian/changelog" | head -n 1)" +%s)
-fi
+. "$(dirname "$0")/pack.sh"
 stage=$(mktemp -d)
 trap 'rm -rf "$stage"' EXIT
 DESTDIR=$stage cmake --install "$build" --prefix /usr/local --strip >/dev/null
 mkdir -p "$out"
-LC_ALL=C tar -C "$stage/usr/local" --sort=name --format=gnu --mtime="@$epoch" --owner=0 --group=0 \
-	--numeric-owner --mode='u=rwX,go=rX' -cf - . | gzip -9n >"$out/$name.tar.gz.new"
-mv "$out/$name.tar.gz.new" "$out/$name.tar.gz"
+pack "$stage/usr/local" "$out/$name.tar.gz" .
 (cd "$out" && LC_ALL=C sha256sum relayswitch-*.tar.gz >SHA256SUMS)
 echo "$out/$name.tar.gz"

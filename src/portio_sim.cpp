@@ -52,7 +52,7 @@
 
 const char port_program[] = "relayswitch-sim";
 
-static const int latches[] = { 0x278, 0x378, 0x3BC };	// in order, as a new file lists them
+static const int latches[] = { 0x278, 0x378, 0x3BC };	// as create() writes them, in order
 
 // What a new file is named while it is written: the state file's name, six
 // characters nobody can guess, and this.

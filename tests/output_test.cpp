@@ -230,11 +230,11 @@ TEST(SimStateFile, OnlyARegularFileOfOneName)
 	const struct {
 		const char *what;
 		int kind;
-		const char *why;
+		const char *why;	// after the file's name ("cannot open " before it, for a directory)
 	} cases[] = {
 		{ "a FIFO", FIFO, " is not a regular file" },
 		{ "a link to a FIFO", FIFO_BY_LINK, " is not a regular file" },
-		{ "a directory", DIRECTORY, "" },
+		{ "a directory", DIRECTORY, ": Is a directory" },
 		{ "a file with two links", TWO_LINKS, " has 2 hard links: a rewrite would part them" },
 		{ "an empty file", EMPTY, " is empty: remove it, and the next run starts it anew" },
 	};
@@ -268,9 +268,8 @@ TEST(SimStateFile, OnlyARegularFileOfOneName)
 		Result r = run_in(s, { "-1", "on" }, nullptr, RELAYSWITCH_SIM, io);
 		EXPECT_EQ(r.status, 1);
 		EXPECT_EQ(r.out, "");
-		std::string err = c.kind == DIRECTORY ? "relayswitch-sim: cannot open " + named + ": Is a directory\n"
-						      : "relayswitch-sim: " + named + c.why + "\n";
-		EXPECT_EQ(r.err, err);
+		EXPECT_EQ(r.err, std::string("relayswitch-sim: ") + (c.kind == DIRECTORY ? "cannot open " : "") +
+					 named + c.why + "\n");
 		EXPECT_EQ(r.trace.find('w'), std::string::npos) << r.trace;
 		ASSERT_EQ(lstat(named.c_str(), &after), 0);
 		EXPECT_EQ(after.st_mode, before.st_mode);
