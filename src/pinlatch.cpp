@@ -3,10 +3,34 @@
 // through the hardware seam (portio.h).
 #include "pinlatch.h"
 
+#include <errno.h>
+#include <signal.h>
+#include <stdarg.h>
 #include <stdio.h>
 #include <stdlib.h>
 
 #include "portio.h"
+
+void port_fail(const char *format, ...)
+{
+	int e = errno;	// for a %m in format
+	// Error output to a file past a file-size limit takes what fits of the
+	// message; the run still ends with status 1, not by SIGXFSZ.
+	sigset_t xfsz;
+	sigemptyset(&xfsz);
+	sigaddset(&xfsz, SIGXFSZ);
+	sigprocmask(SIG_BLOCK, &xfsz, nullptr);
+	// One write, so that runs sharing an error output never mix their lines.
+	char line[8192];
+	int n = snprintf(line, sizeof line, "%s: ", port_program);
+	va_list ap;
+	va_start(ap, format);
+	errno = e;
+	vsnprintf(line + n, sizeof line - n, format, ap);
+	va_end(ap);
+	fputs(line, stderr);
+	exit(1);
+}
 
 [[noreturn]] static void refused()
 {

@@ -23,4 +23,8 @@ int port_input(int port);
 // built with: "relayswitch", or "relayswitch-sim" over the simulated port.
 extern const char port_program[];
 
+// Ends the run with status 1 after "<port_program>: " and the message on
+// standard error: how the program and its port access end with a message.
+[[noreturn]] void port_fail(const char *format, ...) __attribute__((format(printf, 1, 2)));
+
 #endif

@@ -123,13 +123,13 @@ static int open_rootlock()
 	char dev[32], who[64];
 	snprintf(dev, sizeof dev, "/dev/parport%d", n);
 	int claim = n >= 0 && parport_holder(n, who, sizeof who);
-	port_fail("relayswitch: port 0x%x (%s) is busy: %s%s\n", k, n >= 0 ? dev : rootlock,
+	port_fail("port 0x%x (%s) is busy: %s%s\n", k, n >= 0 ? dev : rootlock,
 		  claim ? "claimed by " : "locked by another run", claim ? who : "");
 }
 
 [[noreturn]] static void driver_failed(const char *what, int n)
 {
-	port_fail("relayswitch: cannot %s /dev/parport%d: %m\n", what, n);
+	port_fail("cannot %s /dev/parport%d: %m\n", what, n);
 }
 
 // Takes the lock of port, giving up all others but the lock of the register

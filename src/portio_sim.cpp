@@ -139,7 +139,7 @@ static int textlen;
 
 [[noreturn]] static void fail(const char *what)
 {
-	port_fail("relayswitch-sim: cannot %s %s: %m\n", what, statepath);
+	port_fail("cannot %s %s: %m\n", what, statepath);
 }
 
 // A step of writing the new file that failed: the new file goes, and the run
@@ -278,11 +278,11 @@ static int state_fd()
 		name = getenv("HOME");
 		in_home = "/.relayswitch-sim";
 		if (!name || !*name)
-			port_fail("relayswitch-sim: no state file: set RELAYSWITCH_SIM_STATE or HOME\n");
+			port_fail("no state file: set RELAYSWITCH_SIM_STATE or HOME\n");
 	}
 	int len = snprintf(statepath, sizeof statepath, "%s%s", name, in_home);
 	if (len >= static_cast<int>(sizeof statepath) - 32)	// room for the new file's name
-		port_fail("relayswitch-sim: cannot open %s%s: %s\n", name, in_home,
+		port_fail("cannot open %s%s: %s\n", name, in_home,
 			  strerror(ENAMETOOLONG));
 	for (int tries = 0;; tries++) {
 		fd = open(statepath, O_RDWR | O_CLOEXEC | O_NOCTTY | O_NONBLOCK);
@@ -296,13 +296,13 @@ static int state_fd()
 		if (fstat(fd, &locked) != 0)
 			fail("open");
 		if (!S_ISREG(locked.st_mode))
-			port_fail("relayswitch-sim: %s is not a regular file\n", statepath);
+			port_fail("%s is not a regular file\n", statepath);
 		if (locked.st_nlink > 1)
-			port_fail("relayswitch-sim: %s has %lu hard links: a rewrite would part them\n",
+			port_fail("%s has %lu hard links: a rewrite would part them\n",
 				  statepath, static_cast<unsigned long>(locked.st_nlink));
 		if (port_wait(flock_file, fd, 0) != 0) {
 			if (errno == ETIMEDOUT)
-				port_fail("relayswitch-sim: %s is busy: locked by another run\n",
+				port_fail("%s is busy: locked by another run\n",
 					  statepath);
 			fail("lock");
 		}
@@ -330,18 +330,18 @@ static void load()
 	if (n < 0)
 		fail("read");
 	if (n > SIM_FILEMAX)
-		port_fail("relayswitch-sim: %s is too big for a state file\n", statepath);
+		port_fail("%s is too big for a state file\n", statepath);
 	textlen = static_cast<int>(n);
 	int wrong = simstate_read(text, textlen, &regs);
 	if (wrong == SIM_EMPTY)
-		port_fail("relayswitch-sim: %s is empty: remove it, and the next run starts it anew\n",
+		port_fail("%s is empty: remove it, and the next run starts it anew\n",
 			  statepath);
 	if (wrong == SIM_TOO_MANY)
-		port_fail("relayswitch-sim: %s is too big for a state file\n", statepath);
+		port_fail("%s is too big for a state file\n", statepath);
 	if (wrong == SIM_NO_REGISTER)
-		port_fail("relayswitch-sim: %s is not a state file (no register)\n", statepath);
+		port_fail("%s is not a state file (no register)\n", statepath);
 	if (wrong > 0)
-		port_fail("relayswitch-sim: %s is not a state file (line %d)\n", statepath, wrong);
+		port_fail("%s is not a state file (line %d)\n", statepath, wrong);
 }
 
 // The new text takes the old one's place at once, by a rename, once it and
@@ -352,7 +352,7 @@ static void save()
 	static char buf[SIM_FILEMAX];
 	int n = simstate_compose(text, textlen, &regs, buf, SIM_FILEMAX);
 	if (n < 0)
-		port_fail("relayswitch-sim: %s is full: its text would pass %d bytes\n", statepath,
+		port_fail("%s is full: its text would pass %d bytes\n", statepath,
 			  SIM_FILEMAX);
 	char tmp[PATH_MAX];
 	int dirfd = directory_of(realstate);
@@ -398,7 +398,7 @@ int io_out(int value, int port)
 	if (simstate_find(&regs, port) < 0 && !is_latch(port))
 		return 0;
 	if (simstate_set(&regs, port, value) < 0)
-		port_fail("relayswitch-sim: %s is full: no room for port 0x%x\n", statepath, port);
+		port_fail("%s is full: no room for port 0x%x\n", statepath, port);
 	save();
 	return 0;
 }

@@ -17,9 +17,6 @@
 
 #include <errno.h>
 #include <signal.h>
-#include <stdarg.h>
-#include <stdio.h>
-#include <stdlib.h>
 #include <sys/syscall.h>
 #include <sys/time.h>
 #include <time.h>
@@ -222,19 +219,4 @@ int port_wait(int (*take)(int, int, int), int fd, int arg)
 	if (r == 0 || errno != EAGAIN)
 		return r;
 	return timed_wait(take, fd, arg);
-}
-
-void port_fail(const char *format, ...)
-{
-	// Error output to a file past a file-size limit takes what fits of the
-	// message; the run still ends with status 1, not by SIGXFSZ.
-	sigset_t xfsz;
-	sigemptyset(&xfsz);
-	sigaddset(&xfsz, SIGXFSZ);
-	sigprocmask(SIG_BLOCK, &xfsz, nullptr);
-	va_list ap;
-	va_start(ap, format);
-	vfprintf(stderr, format, ap);
-	va_end(ap);
-	exit(1);
 }

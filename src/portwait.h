@@ -32,7 +32,4 @@ int port_wait(int (*take)(int fd, int arg, int how), int fd, int arg);
 // Pauses 20 ms, for a take() that looks again later; a signal cuts it short.
 void port_pause();
 
-// Ends the run with status 1 after the message on standard error.
-[[noreturn]] void port_fail(const char *format, ...) __attribute__((format(printf, 1, 2)));
-
 #endif

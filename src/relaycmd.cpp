@@ -38,8 +38,7 @@ static void keep_streams()
 // anything is written to the port: status 0 means all the output went out.
 [[noreturn]] static void write_error()
 {
-	fprintf(stderr, "%s: write error: %s\n", port_program, strerror(errno));
-	exit(1);
+	port_fail("write error: %s\n", strerror(errno));
 }
 
 // Prints one line and flushes it, so each line leaves as soon as it is done.
