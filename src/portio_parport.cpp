@@ -19,6 +19,7 @@
 #include <stdio.h>
 #include <stdlib.h>
 #include <string.h>
+#include <sys/file.h>
 #include <sys/ioctl.h>
 #include <unistd.h>
 
@@ -118,6 +119,21 @@ int parport_open(int n)
 	char path[32];
 	snprintf(path, sizeof path, "/dev/parport%d", n);
 	return open(path, O_RDWR | O_CLOEXEC);
+}
+
+static int flock_device(int fd, int, int how)
+{
+	return flock(fd, how == WAIT_BLOCK ? LOCK_EX : LOCK_EX | LOCK_NB);
+}
+
+int parport_lock(int fd)
+{
+	return port_wait(flock_device, fd, 0);
+}
+
+void parport_close(int fd)
+{
+	close(fd);
 }
 
 int parport_holder(int n, char *name, int size)

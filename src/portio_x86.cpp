@@ -2,9 +2,70 @@
 // The raw route: the x86 I/O ports, through the kernel's ioperm and the C
 // library's inb/outb. Elsewhere every request is refused as a kernel without
 // I/O-port permission support refuses it.
+//
+// Root's lock of a port no device covers is a byte at the port's address in
+// root's lock file. Anything there that root did not make for itself is left
+// alone, and root's runs go on unlocked.
 #include "route.h"
 
 #include <errno.h>
+#include <fcntl.h>
+#include <sys/stat.h>
+#include <unistd.h>
+
+#include "portwait.h"
+
+const char raw_lockfile[] = "/run/relayswitch.lock";
+
+static int lockfd = -1;	// -2 where it can't be used
+
+static int open_lockfile()
+{
+	int fd = open(raw_lockfile, O_RDWR | O_CREAT | O_NOFOLLOW | O_NONBLOCK | O_CLOEXEC, 0600);
+	struct stat st;
+	if (fd >= 0 && (fstat(fd, &st) != 0 || !S_ISREG(st.st_mode) || st.st_uid != 0 ||
+			(st.st_mode & 077))) {
+		close(fd);
+		fd = -1;
+	}
+	return fd >= 0 ? fd : -2;
+}
+
+static int lock_byte(int fd, int at, int how)
+{
+	struct flock range = {};
+	range.l_type = F_WRLCK;
+	range.l_whence = SEEK_SET;
+	range.l_start = at;
+	range.l_len = 1;
+	if (fcntl(fd, how == WAIT_BLOCK ? F_SETLKW : F_SETLK, &range) == 0)
+		return 0;
+	if (errno == EACCES)
+		errno = EAGAIN;
+	return -1;
+}
+
+int raw_lock(int port)
+{
+	if (lockfd == -1)
+		lockfd = open_lockfile();
+	if (lockfd < 0) {
+		errno = ENOLCK;
+		return -1;
+	}
+	return port_wait(lock_byte, lockfd, port);
+}
+
+void raw_unlock(int port)
+{
+	struct flock range = {};
+	range.l_type = F_UNLCK;
+	range.l_whence = SEEK_SET;
+	range.l_start = port;
+	range.l_len = 1;
+	if (lockfd >= 0)
+		fcntl(lockfd, F_SETLK, &range);
+}
 
 #if defined(__i386__) || defined(__x86_64__)
 #include <sys/io.h>

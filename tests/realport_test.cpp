@@ -1,0 +1,408 @@
+// SPDX-License-Identifier: GPL-2.0-or-later
+// The real backend's decisions, in seconds: port access (pinlatch.cpp), the
+// real backend (portio_real.cpp) and the waits (portwait.cpp) against the test
+// double of the two routes (route_double.h). Each case is a machine, the
+// accesses a run makes (as relayswitch makes them: "r378" port_input(0x378),
+// "w378=05" pinlatch_all(0x05, 0x378)) and what it must come to: every route
+// call in order, the message and the exit status. The emulated PC
+// (tests/qemu) proves the same on a real kernel.
+#include <errno.h>
+#include <fcntl.h>
+#include <stdio.h>
+#include <stdlib.h>
+#include <sys/wait.h>
+#include <unistd.h>
+
+#include <gtest/gtest.h>
+
+#include <string>
+
+#include "pinlatch.h"
+#include "route_double.h"
+#include "runner.h"
+
+namespace {
+
+// A PC with two parallel ports, numbered by the driver not in the ports' order,
+// and nothing at 0x3bc.
+Machine pc(int ioperm_errno, int open_errno = 0)
+{
+	Machine m = {};
+	m.ioperm_errno = ioperm_errno;
+	m.rootlock_usable = ioperm_errno == 0;
+	m.ports[0] = { 1, 0x378, open_errno, FREE, FREE, "", 0x00, 0x78, 0 };
+	m.ports[1] = { 0, 0x278, open_errno, FREE, FREE, "", 0x00, 0x78, 0 };
+	m.nports = 2;
+	return m;
+}
+
+Machine root() { return pc(0); }
+Machine locked_down() { return pc(EPERM); }	// root under lockdown, or a member of lp
+Machine nobody() { return pc(EPERM, EACCES); }	// outside lp
+
+// The port at 0x378 (parport1) held by another run's lock, another program's
+// claim, or both.
+Machine held(Machine m, Hold lock, Hold claim = FREE)
+{
+	m.ports[0].lock = lock;
+	m.ports[0].claim = claim;
+	m.ports[0].holder = "holdclaim";
+	return m;
+}
+
+Machine root_byte_held(Hold h)
+{
+	Machine m = root();
+	m.rootlock_at = 0x3bc;
+	m.rootlock = h;
+	return m;
+}
+
+struct Outcome {
+	std::string log, err;
+	int status;
+};
+
+// Runs the accesses in a child, as a run of relayswitch: each ends it or may.
+Outcome run_on(const Machine &m, const char *steps)
+{
+	Scratch s;
+	int logfd = open(s.path("log").c_str(), O_WRONLY | O_CREAT | O_APPEND, 0600);
+	int errfd = open(s.path("err").c_str(), O_WRONLY | O_CREAT, 0600);
+	pid_t pid = fork();
+	if (pid == 0) {
+		dup2(errfd, 2);
+		machine_use(m, logfd);
+		for (const char *p = steps; *p;) {
+			char op;
+			int port, value, len;
+			if (sscanf(p, " r%x%n", &port, &len) == 1) {
+				dprintf(logfd, "read 0x%x: 0x%02x\n", port, port_input(port));
+			} else if (sscanf(p, " w%x=%x%n", &port, &value, &len) == 2) {
+				pinlatch_all(value, port);
+			} else if (sscanf(p, " %c", &op) == 1) {
+				_exit(98);	// a step the table got wrong
+			} else {
+				break;
+			}
+			p += len;
+		}
+		exit(0);
+	}
+	int status = 0;
+	waitpid(pid, &status, 0);
+	close(logfd);
+	close(errfd);
+	return { read_file(s.path("log")), read_file(s.path("err")),
+		 WIFEXITED(status) ? WEXITSTATUS(status) : 128 + WTERMSIG(status) };
+}
+
+struct Case {
+	const char *what;
+	Machine m;
+	const char *steps;
+	const char *log;
+	const char *err;
+	int status;
+};
+
+void check(const Case *cases, size_t n)
+{
+	for (size_t i = 0; i < n; i++) {
+		const Case &c = cases[i];
+		Outcome o = run_on(c.m, c.steps);
+		EXPECT_EQ(o.log, c.log) << c.what;
+		EXPECT_EQ(o.err, c.err) << c.what;
+		EXPECT_EQ(o.status, c.status) << c.what;
+	}
+}
+
+const char refused[] = "ioperm: Operation not permitted\n";
+
+}  // namespace
+
+TEST(RealPort, RouteChoice)
+{
+	const Case cases[] = {
+		{ "root, raw I/O granted: raw, the device's lock, its holder looked at", root(),
+		  "r378 w378=05",
+		  "ioperm 0x378+3: granted\n"
+		  "open parport1\n"
+		  "lock parport1\n"
+		  "holder of parport1: none\n"
+		  "raw in 0x378 = 0x00\n"
+		  "read 0x378: 0x00\n"
+		  "ioperm 0x378+3: granted\n"
+		  "holder of parport1: none\n"
+		  "raw out 0x378 0x05\n",
+		  "", 0 },
+		{ "refused raw I/O, the device opens: the driver, locked then claimed", locked_down(),
+		  "r378 w378=05",
+		  "ioperm 0x378+3: Operation not permitted\n"
+		  "open parport1\n"
+		  "lock parport1\n"
+		  "claim parport1\n"
+		  "in parport1 0 = 0x00\n"
+		  "read 0x378: 0x00\n"
+		  "ioperm 0x378+3: Operation not permitted\n"
+		  "out parport1 0x05\n",
+		  "", 0 },
+		{ "no I/O-port support in the kernel: the driver", pc(ENOSYS), "r278",
+		  "ioperm 0x278+3: Function not implemented\n"
+		  "open parport0\n"
+		  "lock parport0\n"
+		  "claim parport0\n"
+		  "in parport0 0 = 0x00\n"
+		  "read 0x278: 0x00\n",
+		  "", 0 },
+		{ "no driver at the port, another device opens: reads 0xff", locked_down(), "r3bc r3bd",
+		  "ioperm 0x3bc+3: Operation not permitted\n"
+		  "read 0x3bc: 0xff\n"
+		  "ioperm 0x3bd+3: Operation not permitted\n"
+		  "read 0x3bd: 0xff\n",
+		  "", 0 },
+		{ "outside lp: refused", nobody(), "r378",
+		  "ioperm 0x378+3: Operation not permitted\n"
+		  "open parport1: Permission denied\n",
+		  refused, 1 },
+		{ "outside lp, no driver at the port: refused", nobody(), "r3bc",
+		  "ioperm 0x3bc+3: Operation not permitted\n", refused, 1 },
+		{ "past the port space: refused, the driver never asked", locked_down(), "rfffe",
+		  "ioperm 0xfffe+3: Operation not permitted\n", refused, 1 },
+		{ "a range ioperm calls invalid: refused", pc(EINVAL), "r378",
+		  "ioperm 0x378+3: Invalid argument\n", "ioperm: Invalid argument\n", 1 },
+	};
+	check(cases, sizeof cases / sizeof *cases);
+}
+
+TEST(RealPort, LocksAndTheirOrder)
+{
+	const Case cases[] = {
+		{ "the status read keeps the base's lock to the write (root's bytes)", root(),
+		  "r3bc r3bd w3bc=01",
+		  "ioperm 0x3bc+3: granted\n"
+		  "root lock 0x3bc\n"
+		  "raw in 0x3bc = 0xff\n"
+		  "read 0x3bc: 0xff\n"
+		  "ioperm 0x3bd+3: granted\n"
+		  "root lock 0x3bd\n"
+		  "raw in 0x3bd = 0xff\n"
+		  "read 0x3bd: 0xff\n"
+		  "ioperm 0x3bc+3: granted\n"
+		  "raw out 0x3bc 0x01\n",
+		  "", 0 },
+		{ "a device's registers are one lock, taken once", locked_down(), "r378 r379 w378=81",
+		  "ioperm 0x378+3: Operation not permitted\n"
+		  "open parport1\n"
+		  "lock parport1\n"
+		  "claim parport1\n"
+		  "in parport1 0 = 0x00\n"
+		  "read 0x378: 0x00\n"
+		  "ioperm 0x379+3: Operation not permitted\n"
+		  "in parport1 1 = 0x78\n"
+		  "read 0x379: 0x78\n"
+		  "ioperm 0x378+3: Operation not permitted\n"
+		  "out parport1 0x81\n",
+		  "", 0 },
+		{ "another port: the first given up before the next is taken", locked_down(),
+		  "r278 r378 w378=02",
+		  "ioperm 0x278+3: Operation not permitted\n"
+		  "open parport0\n"
+		  "lock parport0\n"
+		  "claim parport0\n"
+		  "in parport0 0 = 0x00\n"
+		  "read 0x278: 0x00\n"
+		  "ioperm 0x378+3: Operation not permitted\n"
+		  "close parport0\n"
+		  "open parport1\n"
+		  "lock parport1\n"
+		  "claim parport1\n"
+		  "in parport1 0 = 0x00\n"
+		  "read 0x378: 0x00\n"
+		  "ioperm 0x378+3: Operation not permitted\n"
+		  "out parport1 0x02\n",
+		  "", 0 },
+		{ "root from a device to a port without one", root(), "r378 r3bc",
+		  "ioperm 0x378+3: granted\n"
+		  "open parport1\n"
+		  "lock parport1\n"
+		  "holder of parport1: none\n"
+		  "raw in 0x378 = 0x00\n"
+		  "read 0x378: 0x00\n"
+		  "ioperm 0x3bc+3: granted\n"
+		  "close parport1\n"
+		  "root lock 0x3bc\n"
+		  "raw in 0x3bc = 0xff\n"
+		  "read 0x3bc: 0xff\n",
+		  "", 0 },
+		{ "root's device that doesn't open: root's byte instead", pc(0, ENODEV), "w378=01",
+		  "ioperm 0x378+3: granted\n"
+		  "open parport1: No such device\n"
+		  "root lock 0x378\n"
+		  "holder of parport1: none\n"
+		  "raw out 0x378 0x01\n",
+		  "", 0 },
+		{ "root's lock file not root's own: on, unlocked", [] {
+			  Machine m = root();
+			  m.rootlock_usable = 0;
+			  return m;
+		  }(),
+		  "w3bc=01",
+		  "ioperm 0x3bc+3: granted\n"
+		  "root lock 0x3bc: no lock file\n"
+		  "raw out 0x3bc 0x01\n",
+		  "", 0 },
+		{ "another run's device lock, let go: waited for", held(locked_down(), LETS_GO),
+		  "w378=01",
+		  "ioperm 0x378+3: Operation not permitted\n"
+		  "open parport1\n"
+		  "lock parport1: waited\n"
+		  "claim parport1\n"
+		  "out parport1 0x01\n",
+		  "", 0 },
+		{ "another run's byte, let go: waited for", root_byte_held(LETS_GO), "w3bc=01",
+		  "ioperm 0x3bc+3: granted\n"
+		  "root lock 0x3bc: waited\n"
+		  "raw out 0x3bc 0x01\n",
+		  "", 0 },
+	};
+	check(cases, sizeof cases / sizeof *cases);
+}
+
+TEST(RealPort, BusyMessage)
+{
+	const Case cases[] = {
+		{ "the device locked by another run", held(locked_down(), STUCK), "r378",
+		  "ioperm 0x378+3: Operation not permitted\n"
+		  "open parport1\n"
+		  "lock parport1: busy\n",
+		  "relayswitch: port 0x378 (/dev/parport1) is busy: locked by another run\n", 1 },
+		{ "the register after the base names the base", held(locked_down(), STUCK), "r379",
+		  "ioperm 0x379+3: Operation not permitted\n"
+		  "open parport1\n"
+		  "lock parport1: busy\n",
+		  "relayswitch: port 0x378 (/dev/parport1) is busy: locked by another run\n", 1 },
+		{ "claimed by another program: named", held(locked_down(), FREE, STUCK), "r378",
+		  "ioperm 0x378+3: Operation not permitted\n"
+		  "open parport1\n"
+		  "lock parport1\n"
+		  "claim parport1: busy\n",
+		  "relayswitch: port 0x378 (/dev/parport1) is busy: claimed by holdclaim\n", 1 },
+		{ "locked and claimed: the claim's holder named", held(locked_down(), STUCK, STUCK),
+		  "r378",
+		  "ioperm 0x378+3: Operation not permitted\n"
+		  "open parport1\n"
+		  "lock parport1: busy\n",
+		  "relayswitch: port 0x378 (/dev/parport1) is busy: claimed by holdclaim\n", 1 },
+		{ "root, the device locked", held(root(), STUCK), "r378",
+		  "ioperm 0x378+3: granted\n"
+		  "open parport1\n"
+		  "lock parport1: busy\n",
+		  "relayswitch: port 0x378 (/dev/parport1) is busy: locked by another run\n", 1 },
+		{ "root's byte", root_byte_held(STUCK), "r3bc",
+		  "ioperm 0x3bc+3: granted\n"
+		  "root lock 0x3bc: busy\n",
+		  "relayswitch: port 0x3bc (/run/relayswitch.lock) is busy: locked by another run\n",
+		  1 },
+		{ "busy at the second port: nothing written", held(locked_down(), STUCK),
+		  "r278 r378 w378=01",
+		  "ioperm 0x278+3: Operation not permitted\n"
+		  "open parport0\n"
+		  "lock parport0\n"
+		  "claim parport0\n"
+		  "in parport0 0 = 0x00\n"
+		  "read 0x278: 0x00\n"
+		  "ioperm 0x378+3: Operation not permitted\n"
+		  "close parport0\n"
+		  "open parport1\n"
+		  "lock parport1: busy\n",
+		  "relayswitch: port 0x378 (/dev/parport1) is busy: locked by another run\n", 1 },
+	};
+	check(cases, sizeof cases / sizeof *cases);
+}
+
+TEST(RealPort, RootAndAnotherProgramsClaim)
+{
+	const Case cases[] = {
+		{ "root waits while another program holds the port", held(root(), FREE, LETS_GO),
+		  "r378 w378=01",
+		  "ioperm 0x378+3: granted\n"
+		  "open parport1\n"
+		  "lock parport1\n"
+		  "holder of parport1: holdclaim (gone)\n"
+		  "raw in 0x378 = 0x00\n"
+		  "read 0x378: 0x00\n"
+		  "ioperm 0x378+3: granted\n"
+		  "holder of parport1: none\n"
+		  "raw out 0x378 0x01\n",
+		  "", 0 },
+		{ "root: a holder past the bound, nothing read or written", held(root(), FREE, STUCK),
+		  "r378 w378=01",
+		  "ioperm 0x378+3: granted\n"
+		  "open parport1\n"
+		  "lock parport1\n"
+		  "holder of parport1: holdclaim (still)\n",
+		  "relayswitch: port 0x378 (/dev/parport1) is busy: claimed by holdclaim\n", 1 },
+		{ "root: a port no device covers has no holder", held(root(), FREE, STUCK), "r3bc",
+		  "ioperm 0x3bc+3: granted\n"
+		  "root lock 0x3bc\n"
+		  "raw in 0x3bc = 0xff\n"
+		  "read 0x3bc: 0xff\n",
+		  "", 0 },
+		{ "the driver's claim waits for the holder", held(locked_down(), FREE, LETS_GO),
+		  "w378=01",
+		  "ioperm 0x378+3: Operation not permitted\n"
+		  "open parport1\n"
+		  "lock parport1\n"
+		  "claim parport1: waited\n"
+		  "out parport1 0x01\n",
+		  "", 0 },
+	};
+	check(cases, sizeof cases / sizeof *cases);
+}
+
+TEST(RealPort, RefusedWrites)
+{
+	const Case cases[] = {
+		{ "the driver writes the data register only: status", locked_down(), "w379=01",
+		  "ioperm 0x379+3: Operation not permitted\n"
+		  "open parport1\n"
+		  "lock parport1\n"
+		  "claim parport1\n",
+		  refused, 1 },
+		{ "the driver writes the data register only: control", locked_down(), "w27a=01",
+		  "ioperm 0x27a+3: Operation not permitted\n"
+		  "open parport0\n"
+		  "lock parport0\n"
+		  "claim parport0\n",
+		  refused, 1 },
+		{ "no driver at the port", locked_down(), "r3bc w3bc=01",
+		  "ioperm 0x3bc+3: Operation not permitted\n"
+		  "read 0x3bc: 0xff\n"
+		  "ioperm 0x3bc+3: Operation not permitted\n",
+		  refused, 1 },
+		{ "no driver at the port, no I/O-port support", pc(ENOSYS), "w3bc=01",
+		  "ioperm 0x3bc+3: Function not implemented\n", "ioperm: Function not implemented\n",
+		  1 },
+		{ "a read the driver fails: said, nothing written", [] {
+			  Machine m = locked_down();
+			  m.ports[0].read_errno = EIO;
+			  return m;
+		  }(),
+		  "r378 w378=01",
+		  "ioperm 0x378+3: Operation not permitted\n"
+		  "open parport1\n"
+		  "lock parport1\n"
+		  "claim parport1\n"
+		  "in parport1 0: Input/output error\n",
+		  "relayswitch: cannot read /dev/parport1: Input/output error\n", 1 },
+		{ "root by raw I/O writes any port", root(), "w379=01",
+		  "ioperm 0x379+3: granted\n"
+		  "open parport1\n"
+		  "lock parport1\n"
+		  "holder of parport1: none\n"
+		  "raw out 0x379 0x01\n",
+		  "", 0 },
+	};
+	check(cases, sizeof cases / sizeof *cases);
+}
