@@ -8,13 +8,45 @@ P=/bin/relayswitch
 LP="/bin/asuser 1000,7"	# a member of lp
 NOBODY="/bin/asuser 65534"	# outside lp
 
+T=/tmp	# this case's own files; side_by_side gives each case a directory
+
 run() {
 	echo "\$ $*"
-	"$@" >/tmp/out 2>/tmp/err
+	"$@" >$T/out 2>$T/err
 	status=$?
-	cat /tmp/out
-	sed 's/^/stderr: /' /tmp/err
+	cat $T/out
+	sed 's/^/stderr: /' $T/err
 	echo "status $status"
+}
+
+# Runs each argument, a command line, at once with the others, each in a
+# directory of its own, and then shows what each printed, in the order given:
+# cases that wait out the bound for one holder, and never for each other, wait
+# it out side by side. (Every run reads 0x378 first: a holder of 0x378 holds
+# back a run on 0x278 too.)
+side_by_side() {
+	i=0 cases=
+	for case in "$@"; do
+		i=$((i + 1))
+		rm -rf /tmp/case$i
+		mkdir /tmp/case$i
+		(T=/tmp/case$i && eval "$case") >/tmp/case$i/shown 2>&1 &
+		cases="$cases $!"
+	done
+	wait $cases	# these, not a holder the caller started
+	i=0
+	for case in "$@"; do
+		i=$((i + 1))
+		cat /tmp/case$i/shown
+	done
+}
+
+# Waits up to 2 s for file $1 to say something.
+said() {
+	for try in 1 2 3 4 5 6 7 8 9 10; do
+		[ -s "$1" ] && return
+		sleep 0.2
+	done
 }
 
 # The kernel's parallel-port driver, its devices for group lp as on Debian.
@@ -101,18 +133,15 @@ timed() {
 holding() {
 	secs=$1
 	shift
-	: >/tmp/hold
-	/bin/holdclaim "$secs" "$(device_of 888)" >>/tmp/hold 2>&1 &
+	: >$T/hold
+	/bin/holdclaim "$secs" "$(device_of 888)" >>$T/hold 2>&1 &
 	holder=$!
-	for try in 1 2 3 4 5 6 7 8 9 10; do
-		grep -q claimed /tmp/hold && break
-		sleep 0.2
-	done
-	cat /tmp/hold
+	said $T/hold
+	cat $T/hold
 	timed "$@"
 	kill -TERM $holder 2>/dev/null
 	wait $holder
-	sed 1d /tmp/hold
+	sed 1d $T/hold
 }
 
 # The command with no pending signal allowed (RLIMIT_SIGPENDING 0): no
@@ -124,30 +153,29 @@ closed_out() { "$@" >&-; }
 closed_err() { "$@" 2>&-; }
 full_out() { "$@" >/dev/full; }
 
-# What a member of lp meets, through the driver, on 0x378: closed standard
-# streams, a full disk, and another program holding the port for a while and
-# for good.
-streams_and_holders() {
+# What a run through the driver meets on 0x378 with closed standard streams or
+# a full disk: $1, the user it runs as.
+streams() {
 	run $P -a off
 	run closed_out $1 $P -1 on -o
 	run closed_err $1 $P -x
 	run full_out $1 $P -o -3 on
 	run $P -o
-	holding 3 2 5 $1 $P -2 on -o
-	holding 60 9 12 $1 $P -4 on -o
-	run $P -o
 }
 
-# A run from a parent that blocked every signal and ignored SIGALRM, while a
-# stopped run holds the lock of 0x378's device: still ends within the bound.
-masked_parent() {
-	/bin/holdlocks "$(device_of 888)" >/tmp/held &
-	sleep 1
+# Runs from a parent that blocked every signal and ignored SIGALRM, side by
+# side, a member of lp through the driver and root by raw I/O, while a stopped
+# run holds the lock of 0x378's device: each still ends within the bound.
+masked_parents() {
+	: >/tmp/held
+	/bin/holdlocks "$(device_of 888)" >>/tmp/held &
+	holder=$!
+	said /tmp/held
 	cat /tmp/held
-	timed 9 12 timeout 35 /bin/masked $1 $P -7 on -o
-	kill $!
+	side_by_side "timed 9 12 timeout 35 /bin/masked $LP $P -7 on -o" \
+		"timed 9 12 timeout 35 /bin/masked $P -6 on -o"
+	kill $holder
 	wait
-	run $P -o
 }
 
 # Rounds of races on both ports, all on then all off.
@@ -181,10 +209,12 @@ if [ "$1" = lockdown ]; then
 	echo "== root and lp at once, through the driver: no switch is lost"
 	races
 	crossing "$LP"
-	echo "== root through the driver: closed streams, another program holding the port"
-	streams_and_holders ""
-	echo "== root through the driver, from a parent that blocked every signal"
-	masked_parent ""
+	echo "== root through the driver: closed streams, a full disk"
+	streams ""
+	echo "== root through the driver: another program holding the port for a while, and for good with no pending signal allowed"
+	holding 3 2 5 $P -2 on -o
+	holding 60 9 12 no_sigqueue $P -4 on -o
+	run $P -o
 	echo "== end of the locked-down part"
 	exit 0
 fi
@@ -259,24 +289,24 @@ races
 crossing "$LP"
 echo "== locks held by a user outside lp don't hold back root"
 $NOBODY /bin/holdlocks /run/lock/relayswitch.lock /run/relayswitch.lock /dev/parport* >/tmp/held &
-sleep 1
+said /tmp/held
 cat /tmp/held
 run timeout 20 $P -5 on -o
 run timeout 20 $P -p 278 -5 on -o
 run timeout 20 $P -p 3bc -o
 kill $!
 wait
-echo "== a member of lp: closed streams, another program holding the port"
-streams_and_holders "$LP"
-echo "== no pending signal allowed: the wait for another program's claim is still bounded"
-holding 60 9 12 no_sigqueue $LP $P -4 on -o
+echo "== a member of lp: closed streams, a full disk"
+streams "$LP"
+echo "== a member of lp: another program holding the port for a while, and for good"
+holding 3 2 5 $LP $P -2 on -o
+holding 60 9 12 $LP $P -4 on -o
 echo "== root by raw I/O waits for another program's claim, and writes nothing under it"
 holding 3 2 5 $P -5 on -o
-holding 60 9 12 $P -6 on -o
 run $P -o
-echo "== a parent that blocked every signal; a run holding the port's lock"
-masked_parent "$LP"
-masked_parent ""
+echo "== side by side, from a parent that blocked every signal, while a run holds the port's lock"
+masked_parents
+run $P -o
 echo "== runs that pass by a port without a driver lock the port they switch"
 passing
 echo "== only 0x278 registered, as a PCI card alone would be"
