@@ -37,8 +37,12 @@ foreach(target relaycmd pinlatch relayswitch relayswitch-sim gnugetopt)
     $<$<COMPILE_LANGUAGE:CXX>:-nostdinc++ -fno-exceptions -fno-rtti -fno-threadsafe-statics>)
 endforeach()
 target_link_libraries(relaycmd PRIVATE gnugetopt)
+# Each program's link map (relayswitch.map beside it) says which files of
+# other packages went into it: the Debian package's Static-Built-Using is read
+# off it (dist/static-built-using.sh).
 foreach(prog relayswitch relayswitch-sim)
   target_link_libraries(${prog} PRIVATE gnugetopt)
-  target_link_options(${prog} PRIVATE -specs=${MUSL_GCC} -static)
+  target_link_options(${prog} PRIVATE -specs=${MUSL_GCC} -static
+    -Wl,-Map=$<TARGET_FILE:${prog}>.map)
   set_target_properties(${prog} PROPERTIES LINKER_LANGUAGE C)	# no C++ runtime
 endforeach()
