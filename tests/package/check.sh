@@ -117,7 +117,7 @@ deb)
 	cross=
 	[ "$arch" = "$(dpkg --print-architecture)" ] || cross="-a $arch"
 	# The tests ran in this build tree already: the package is built without them.
-	(cd "$debs/src" && DEB_BUILD_OPTIONS=nocheck dpkg-buildpackage $cross -Pnocheck -b -us -uc \
+	(cd "$debs/src" && DEB_BUILD_OPTIONS="nocheck parallel=$(nproc)" dpkg-buildpackage $cross -Pnocheck -b -us -uc \
 		>"$debs/build.log" 2>&1) || { tail -n 40 "$debs/build.log"; exit 1; }
 	rm -rf "$debs/src"
 	deb=$debs/relayswitch_0.4.0_$arch.deb
