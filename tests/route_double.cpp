@@ -32,6 +32,8 @@ static void say(const char *format, ...)
 	va_start(ap, format);
 	int n = vsnprintf(line, sizeof line - 1, format, ap);
 	va_end(ap);
+	if (n > static_cast<int>(sizeof line) - 2)
+		n = sizeof line - 2;	// what fits, and the newline
 	line[n] = '\n';
 	if (write(logfd, line, n + 1) != n + 1)
 		_exit(99);
