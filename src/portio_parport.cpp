@@ -19,7 +19,6 @@
 #include <stdio.h>
 #include <stdlib.h>
 #include <string.h>
-#include <sys/file.h>
 #include <sys/ioctl.h>
 #include <unistd.h>
 
@@ -121,14 +120,9 @@ int parport_open(int n)
 	return open(path, O_RDWR | O_CLOEXEC);
 }
 
-static int flock_device(int fd, int, int how)
-{
-	return flock(fd, how == WAIT_BLOCK ? LOCK_EX : LOCK_EX | LOCK_NB);
-}
-
 int parport_lock(int fd)
 {
-	return port_wait(flock_device, fd, 0);
+	return port_flock(fd);
 }
 
 void parport_close(int fd)

@@ -38,7 +38,6 @@
 #include <stdio.h>
 #include <stdlib.h>
 #include <string.h>
-#include <sys/file.h>
 #include <sys/stat.h>
 #include <sys/syscall.h>
 #include <sys/xattr.h>
@@ -258,11 +257,6 @@ static void create()
 		sync_directory(directory_of(statepath));
 }
 
-static int flock_file(int fd, int, int how)
-{
-	return flock(fd, how == WAIT_BLOCK ? LOCK_EX : LOCK_EX | LOCK_NB);
-}
-
 // The state file, open and locked for the rest of the run: from the first
 // granted request on, no other run changes it. Where another run replaced the
 // file while this one waited for the lock, this one locks the new file. Only a
@@ -300,7 +294,7 @@ static int state_fd()
 		if (locked.st_nlink > 1)
 			port_fail("%s has %lu hard links: a rewrite would part them\n",
 				  statepath, static_cast<unsigned long>(locked.st_nlink));
-		if (port_wait(flock_file, fd, 0) != 0) {
+		if (port_flock(fd) != 0) {
 			if (errno == ETIMEDOUT)
 				port_fail("%s is busy: locked by another run\n",
 					  statepath);

@@ -31,14 +31,20 @@ static int open_lockfile()
 	return fd >= 0 ? fd : -2;
 }
 
-static int lock_byte(int fd, int at, int how)
+// Sets the lock of the byte at in fd: type F_WRLCK or F_UNLCK, by fcntl's cmd.
+static int byte_lock(int fd, int at, short type, int cmd)
 {
 	struct flock range = {};
-	range.l_type = F_WRLCK;
+	range.l_type = type;
 	range.l_whence = SEEK_SET;
 	range.l_start = at;
 	range.l_len = 1;
-	if (fcntl(fd, how == WAIT_BLOCK ? F_SETLKW : F_SETLK, &range) == 0)
+	return fcntl(fd, cmd, &range);
+}
+
+static int lock_byte(int fd, int at, int how)
+{
+	if (byte_lock(fd, at, F_WRLCK, how == WAIT_BLOCK ? F_SETLKW : F_SETLK) == 0)
 		return 0;
 	if (errno == EACCES)
 		errno = EAGAIN;
@@ -58,13 +64,8 @@ int raw_lock(int port)
 
 void raw_unlock(int port)
 {
-	struct flock range = {};
-	range.l_type = F_UNLCK;
-	range.l_whence = SEEK_SET;
-	range.l_start = port;
-	range.l_len = 1;
 	if (lockfd >= 0)
-		fcntl(lockfd, F_SETLK, &range);
+		byte_lock(lockfd, port, F_UNLCK, F_SETLK);
 }
 
 #if defined(__i386__) || defined(__x86_64__)

@@ -17,6 +17,7 @@
 
 #include <errno.h>
 #include <signal.h>
+#include <sys/file.h>
 #include <sys/syscall.h>
 #include <sys/time.h>
 #include <time.h>
@@ -219,4 +220,14 @@ int port_wait(int (*take)(int, int, int), int fd, int arg)
 	if (r == 0 || errno != EAGAIN)
 		return r;
 	return timed_wait(take, fd, arg);
+}
+
+static int flock_exclusive(int fd, int, int how)
+{
+	return flock(fd, how == WAIT_BLOCK ? LOCK_EX : LOCK_EX | LOCK_NB);
+}
+
+int port_flock(int fd)
+{
+	return port_wait(flock_exclusive, fd, 0);
 }

@@ -29,6 +29,10 @@ enum { WAIT_TRY, WAIT_BLOCK };
 // one tick, found it still held.
 int port_wait(int (*take)(int fd, int arg, int how), int fd, int arg);
 
+// Takes the whole-file lock of fd (flock, exclusive), waiting as above: 0, or
+// -1 with errno (ETIMEDOUT past the bound).
+int port_flock(int fd);
+
 // Pauses 20 ms, for a take() that looks again later; a signal cuts it short.
 void port_pause();
 

@@ -119,6 +119,15 @@ void check(const Case *cases, size_t n)
 
 const char refused[] = "ioperm: Operation not permitted\n";
 
+// What the log says again and again: raw I/O asked for at a port, refused or
+// granted; the driver route taking parportN (opened, locked, claimed); and the
+// busy messages of 0x378.
+#define REFUSED_AT(port) "ioperm 0x" port "+3: Operation not permitted\n"
+#define GRANTED_AT(port) "ioperm 0x" port "+3: granted\n"
+#define TAKES(n) "open parport" n "\nlock parport" n "\nclaim parport" n "\n"
+#define LOCKED_378 "relayswitch: port 0x378 (/dev/parport1) is busy: locked by another run\n"
+#define CLAIMED_378 "relayswitch: port 0x378 (/dev/parport1) is busy: claimed by holdclaim\n"
+
 }  // namespace
 
 TEST(RealPort, RouteChoice)
@@ -126,49 +135,45 @@ TEST(RealPort, RouteChoice)
 	const Case cases[] = {
 		{ "root, raw I/O granted: raw, the device's lock, its holder looked at", root(),
 		  "r378 w378=05",
-		  "ioperm 0x378+3: granted\n"
+		  GRANTED_AT("378")
 		  "open parport1\n"
 		  "lock parport1\n"
 		  "holder of parport1: none\n"
 		  "raw in 0x378 = 0x00\n"
 		  "read 0x378: 0x00\n"
-		  "ioperm 0x378+3: granted\n"
+		  GRANTED_AT("378")
 		  "holder of parport1: none\n"
 		  "raw out 0x378 0x05\n",
 		  "", 0 },
 		{ "refused raw I/O, the device opens: the driver, locked then claimed", locked_down(),
 		  "r378 w378=05",
-		  "ioperm 0x378+3: Operation not permitted\n"
-		  "open parport1\n"
-		  "lock parport1\n"
-		  "claim parport1\n"
+		  REFUSED_AT("378")
+		  TAKES("1")
 		  "in parport1 0 = 0x00\n"
 		  "read 0x378: 0x00\n"
-		  "ioperm 0x378+3: Operation not permitted\n"
+		  REFUSED_AT("378")
 		  "out parport1 0x05\n",
 		  "", 0 },
 		{ "no I/O-port support in the kernel: the driver", pc(ENOSYS), "r278",
 		  "ioperm 0x278+3: Function not implemented\n"
-		  "open parport0\n"
-		  "lock parport0\n"
-		  "claim parport0\n"
+		  TAKES("0")
 		  "in parport0 0 = 0x00\n"
 		  "read 0x278: 0x00\n",
 		  "", 0 },
 		{ "no driver at the port, another device opens: reads 0xff", locked_down(), "r3bc r3bd",
-		  "ioperm 0x3bc+3: Operation not permitted\n"
+		  REFUSED_AT("3bc")
 		  "read 0x3bc: 0xff\n"
-		  "ioperm 0x3bd+3: Operation not permitted\n"
+		  REFUSED_AT("3bd")
 		  "read 0x3bd: 0xff\n",
 		  "", 0 },
 		{ "outside lp: refused", nobody(), "r378",
-		  "ioperm 0x378+3: Operation not permitted\n"
+		  REFUSED_AT("378")
 		  "open parport1: Permission denied\n",
 		  refused, 1 },
 		{ "outside lp, no driver at the port: refused", nobody(), "r3bc",
-		  "ioperm 0x3bc+3: Operation not permitted\n", refused, 1 },
+		  REFUSED_AT("3bc"), refused, 1 },
 		{ "past the port space: refused, the driver never asked", locked_down(), "rfffe",
-		  "ioperm 0xfffe+3: Operation not permitted\n", refused, 1 },
+		  REFUSED_AT("fffe"), refused, 1 },
 		{ "a range ioperm calls invalid: refused", pc(EINVAL), "r378",
 		  "ioperm 0x378+3: Invalid argument\n", "ioperm: Invalid argument\n", 1 },
 	};
@@ -180,63 +185,57 @@ TEST(RealPort, LocksAndTheirOrder)
 	const Case cases[] = {
 		{ "the status read keeps the base's lock to the write (root's bytes)", root(),
 		  "r3bc r3bd w3bc=01",
-		  "ioperm 0x3bc+3: granted\n"
+		  GRANTED_AT("3bc")
 		  "root lock 0x3bc\n"
 		  "raw in 0x3bc = 0xff\n"
 		  "read 0x3bc: 0xff\n"
-		  "ioperm 0x3bd+3: granted\n"
+		  GRANTED_AT("3bd")
 		  "root lock 0x3bd\n"
 		  "raw in 0x3bd = 0xff\n"
 		  "read 0x3bd: 0xff\n"
-		  "ioperm 0x3bc+3: granted\n"
+		  GRANTED_AT("3bc")
 		  "raw out 0x3bc 0x01\n",
 		  "", 0 },
 		{ "a device's registers are one lock, taken once", locked_down(), "r378 r379 w378=81",
-		  "ioperm 0x378+3: Operation not permitted\n"
-		  "open parport1\n"
-		  "lock parport1\n"
-		  "claim parport1\n"
+		  REFUSED_AT("378")
+		  TAKES("1")
 		  "in parport1 0 = 0x00\n"
 		  "read 0x378: 0x00\n"
-		  "ioperm 0x379+3: Operation not permitted\n"
+		  REFUSED_AT("379")
 		  "in parport1 1 = 0x78\n"
 		  "read 0x379: 0x78\n"
-		  "ioperm 0x378+3: Operation not permitted\n"
+		  REFUSED_AT("378")
 		  "out parport1 0x81\n",
 		  "", 0 },
 		{ "another port: the first given up before the next is taken", locked_down(),
 		  "r278 r378 w378=02",
-		  "ioperm 0x278+3: Operation not permitted\n"
-		  "open parport0\n"
-		  "lock parport0\n"
-		  "claim parport0\n"
+		  REFUSED_AT("278")
+		  TAKES("0")
 		  "in parport0 0 = 0x00\n"
 		  "read 0x278: 0x00\n"
-		  "ioperm 0x378+3: Operation not permitted\n"
+		  REFUSED_AT("378")
 		  "close parport0\n"
-		  "open parport1\n"
-		  "lock parport1\n"
-		  "claim parport1\n"
+		  TAKES("1")
 		  "in parport1 0 = 0x00\n"
 		  "read 0x378: 0x00\n"
-		  "ioperm 0x378+3: Operation not permitted\n"
+		  REFUSED_AT("378")
 		  "out parport1 0x02\n",
 		  "", 0 },
 		{ "root from a device to a port without one", root(), "r378 r3bc",
-		  "ioperm 0x378+3: granted\n"
+		  GRANTED_AT("378")
 		  "open parport1\n"
 		  "lock parport1\n"
 		  "holder of parport1: none\n"
 		  "raw in 0x378 = 0x00\n"
 		  "read 0x378: 0x00\n"
-		  "ioperm 0x3bc+3: granted\n"
+		  GRANTED_AT("3bc")
 		  "close parport1\n"
 		  "root lock 0x3bc\n"
 		  "raw in 0x3bc = 0xff\n"
 		  "read 0x3bc: 0xff\n",
 		  "", 0 },
 		{ "root's device that doesn't open: root's byte instead", pc(0, ENODEV), "w378=01",
-		  "ioperm 0x378+3: granted\n"
+		  GRANTED_AT("378")
 		  "open parport1: No such device\n"
 		  "root lock 0x378\n"
 		  "holder of parport1: none\n"
@@ -248,20 +247,20 @@ TEST(RealPort, LocksAndTheirOrder)
 			  return m;
 		  }(),
 		  "w3bc=01",
-		  "ioperm 0x3bc+3: granted\n"
+		  GRANTED_AT("3bc")
 		  "root lock 0x3bc: no lock file\n"
 		  "raw out 0x3bc 0x01\n",
 		  "", 0 },
 		{ "another run's device lock, let go: waited for", held(locked_down(), LETS_GO),
 		  "w378=01",
-		  "ioperm 0x378+3: Operation not permitted\n"
+		  REFUSED_AT("378")
 		  "open parport1\n"
 		  "lock parport1: waited\n"
 		  "claim parport1\n"
 		  "out parport1 0x01\n",
 		  "", 0 },
 		{ "another run's byte, let go: waited for", root_byte_held(LETS_GO), "w3bc=01",
-		  "ioperm 0x3bc+3: granted\n"
+		  GRANTED_AT("3bc")
 		  "root lock 0x3bc: waited\n"
 		  "raw out 0x3bc 0x01\n",
 		  "", 0 },
@@ -273,50 +272,48 @@ TEST(RealPort, BusyMessage)
 {
 	const Case cases[] = {
 		{ "the device locked by another run", held(locked_down(), STUCK), "r378",
-		  "ioperm 0x378+3: Operation not permitted\n"
+		  REFUSED_AT("378")
 		  "open parport1\n"
 		  "lock parport1: busy\n",
-		  "relayswitch: port 0x378 (/dev/parport1) is busy: locked by another run\n", 1 },
+		  LOCKED_378, 1 },
 		{ "the register after the base names the base", held(locked_down(), STUCK), "r379",
-		  "ioperm 0x379+3: Operation not permitted\n"
+		  REFUSED_AT("379")
 		  "open parport1\n"
 		  "lock parport1: busy\n",
-		  "relayswitch: port 0x378 (/dev/parport1) is busy: locked by another run\n", 1 },
+		  LOCKED_378, 1 },
 		{ "claimed by another program: named", held(locked_down(), FREE, STUCK), "r378",
-		  "ioperm 0x378+3: Operation not permitted\n"
+		  REFUSED_AT("378")
 		  "open parport1\n"
 		  "lock parport1\n"
 		  "claim parport1: busy\n",
-		  "relayswitch: port 0x378 (/dev/parport1) is busy: claimed by holdclaim\n", 1 },
+		  CLAIMED_378, 1 },
 		{ "locked and claimed: the claim's holder named", held(locked_down(), STUCK, STUCK),
 		  "r378",
-		  "ioperm 0x378+3: Operation not permitted\n"
+		  REFUSED_AT("378")
 		  "open parport1\n"
 		  "lock parport1: busy\n",
-		  "relayswitch: port 0x378 (/dev/parport1) is busy: claimed by holdclaim\n", 1 },
+		  CLAIMED_378, 1 },
 		{ "root, the device locked", held(root(), STUCK), "r378",
-		  "ioperm 0x378+3: granted\n"
+		  GRANTED_AT("378")
 		  "open parport1\n"
 		  "lock parport1: busy\n",
-		  "relayswitch: port 0x378 (/dev/parport1) is busy: locked by another run\n", 1 },
+		  LOCKED_378, 1 },
 		{ "root's byte", root_byte_held(STUCK), "r3bc",
-		  "ioperm 0x3bc+3: granted\n"
+		  GRANTED_AT("3bc")
 		  "root lock 0x3bc: busy\n",
 		  "relayswitch: port 0x3bc (/run/relayswitch.lock) is busy: locked by another run\n",
 		  1 },
 		{ "busy at the second port: nothing written", held(locked_down(), STUCK),
 		  "r278 r378 w378=01",
-		  "ioperm 0x278+3: Operation not permitted\n"
-		  "open parport0\n"
-		  "lock parport0\n"
-		  "claim parport0\n"
+		  REFUSED_AT("278")
+		  TAKES("0")
 		  "in parport0 0 = 0x00\n"
 		  "read 0x278: 0x00\n"
-		  "ioperm 0x378+3: Operation not permitted\n"
+		  REFUSED_AT("378")
 		  "close parport0\n"
 		  "open parport1\n"
 		  "lock parport1: busy\n",
-		  "relayswitch: port 0x378 (/dev/parport1) is busy: locked by another run\n", 1 },
+		  LOCKED_378, 1 },
 	};
 	check(cases, sizeof cases / sizeof *cases);
 }
@@ -326,32 +323,32 @@ TEST(RealPort, RootAndAnotherProgramsClaim)
 	const Case cases[] = {
 		{ "root waits while another program holds the port", held(root(), FREE, LETS_GO),
 		  "r378 w378=01",
-		  "ioperm 0x378+3: granted\n"
+		  GRANTED_AT("378")
 		  "open parport1\n"
 		  "lock parport1\n"
 		  "holder of parport1: holdclaim (gone)\n"
 		  "raw in 0x378 = 0x00\n"
 		  "read 0x378: 0x00\n"
-		  "ioperm 0x378+3: granted\n"
+		  GRANTED_AT("378")
 		  "holder of parport1: none\n"
 		  "raw out 0x378 0x01\n",
 		  "", 0 },
 		{ "root: a holder past the bound, nothing read or written", held(root(), FREE, STUCK),
 		  "r378 w378=01",
-		  "ioperm 0x378+3: granted\n"
+		  GRANTED_AT("378")
 		  "open parport1\n"
 		  "lock parport1\n"
 		  "holder of parport1: holdclaim (still)\n",
-		  "relayswitch: port 0x378 (/dev/parport1) is busy: claimed by holdclaim\n", 1 },
+		  CLAIMED_378, 1 },
 		{ "root: a port no device covers has no holder", held(root(), FREE, STUCK), "r3bc",
-		  "ioperm 0x3bc+3: granted\n"
+		  GRANTED_AT("3bc")
 		  "root lock 0x3bc\n"
 		  "raw in 0x3bc = 0xff\n"
 		  "read 0x3bc: 0xff\n",
 		  "", 0 },
 		{ "the driver's claim waits for the holder", held(locked_down(), FREE, LETS_GO),
 		  "w378=01",
-		  "ioperm 0x378+3: Operation not permitted\n"
+		  REFUSED_AT("378")
 		  "open parport1\n"
 		  "lock parport1\n"
 		  "claim parport1: waited\n"
@@ -365,21 +362,17 @@ TEST(RealPort, RefusedWrites)
 {
 	const Case cases[] = {
 		{ "the driver writes the data register only: status", locked_down(), "w379=01",
-		  "ioperm 0x379+3: Operation not permitted\n"
-		  "open parport1\n"
-		  "lock parport1\n"
-		  "claim parport1\n",
+		  REFUSED_AT("379")
+		  TAKES("1"),
 		  refused, 1 },
 		{ "the driver writes the data register only: control", locked_down(), "w27a=01",
-		  "ioperm 0x27a+3: Operation not permitted\n"
-		  "open parport0\n"
-		  "lock parport0\n"
-		  "claim parport0\n",
+		  REFUSED_AT("27a")
+		  TAKES("0"),
 		  refused, 1 },
 		{ "no driver at the port", locked_down(), "r3bc w3bc=01",
-		  "ioperm 0x3bc+3: Operation not permitted\n"
+		  REFUSED_AT("3bc")
 		  "read 0x3bc: 0xff\n"
-		  "ioperm 0x3bc+3: Operation not permitted\n",
+		  REFUSED_AT("3bc"),
 		  refused, 1 },
 		{ "no driver at the port, no I/O-port support", pc(ENOSYS), "w3bc=01",
 		  "ioperm 0x3bc+3: Function not implemented\n", "ioperm: Function not implemented\n",
@@ -390,14 +383,12 @@ TEST(RealPort, RefusedWrites)
 			  return m;
 		  }(),
 		  "r378 w378=01",
-		  "ioperm 0x378+3: Operation not permitted\n"
-		  "open parport1\n"
-		  "lock parport1\n"
-		  "claim parport1\n"
+		  REFUSED_AT("378")
+		  TAKES("1")
 		  "in parport1 0: Input/output error\n",
 		  "relayswitch: cannot read /dev/parport1: Input/output error\n", 1 },
 		{ "root by raw I/O writes any port", root(), "w379=01",
-		  "ioperm 0x379+3: granted\n"
+		  GRANTED_AT("379")
 		  "open parport1\n"
 		  "lock parport1\n"
 		  "holder of parport1: none\n"

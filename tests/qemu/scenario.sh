@@ -41,12 +41,20 @@ side_by_side() {
 	done
 }
 
-# Waits up to 2 s for file $1 to say something.
-said() {
+# Starts a holder, the command, in the background, what it says in file $1;
+# waits up to 2 s for it to say something (what it holds), and shows that.
+# $holder: its process.
+hold() {
+	said=$1
+	shift
+	: >"$said"
+	"$@" >>"$said" 2>&1 &
+	holder=$!
 	for try in 1 2 3 4 5 6 7 8 9 10; do
-		[ -s "$1" ] && return
+		[ -s "$said" ] && break
 		sleep 0.2
 	done
+	cat "$said"
 }
 
 # The kernel's parallel-port driver, its devices for group lp as on Debian.
@@ -133,11 +141,7 @@ timed() {
 holding() {
 	secs=$1
 	shift
-	: >$T/hold
-	/bin/holdclaim "$secs" "$(device_of 888)" >>$T/hold 2>&1 &
-	holder=$!
-	said $T/hold
-	cat $T/hold
+	hold $T/hold /bin/holdclaim "$secs" "$(device_of 888)"
 	timed "$@"
 	kill -TERM $holder 2>/dev/null
 	wait $holder
@@ -167,11 +171,7 @@ streams() {
 # side, a member of lp through the driver and root by raw I/O, while a stopped
 # run holds the lock of 0x378's device: each still ends within the bound.
 masked_parents() {
-	: >/tmp/held
-	/bin/holdlocks "$(device_of 888)" >>/tmp/held &
-	holder=$!
-	said /tmp/held
-	cat /tmp/held
+	hold /tmp/held /bin/holdlocks "$(device_of 888)"
 	side_by_side "timed 9 12 timeout 35 /bin/masked $LP $P -7 on -o" \
 		"timed 9 12 timeout 35 /bin/masked $P -6 on -o"
 	kill $holder
@@ -288,13 +288,11 @@ echo "== root by raw I/O and lp through the driver at once: no switch is lost"
 races
 crossing "$LP"
 echo "== locks held by a user outside lp don't hold back root"
-$NOBODY /bin/holdlocks /run/lock/relayswitch.lock /run/relayswitch.lock /dev/parport* >/tmp/held &
-said /tmp/held
-cat /tmp/held
+hold /tmp/held $NOBODY /bin/holdlocks /run/lock/relayswitch.lock /run/relayswitch.lock /dev/parport*
 run timeout 20 $P -5 on -o
 run timeout 20 $P -p 278 -5 on -o
 run timeout 20 $P -p 3bc -o
-kill $!
+kill $holder
 wait
 echo "== a member of lp: closed streams, a full disk"
 streams "$LP"
