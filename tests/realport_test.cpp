@@ -106,14 +106,14 @@ struct Case {
 	int status;
 };
 
-void check(const Case *cases, size_t n)
+void check(std::initializer_list<Case> cases)
 {
-	for (size_t i = 0; i < n; i++) {
-		const Case &c = cases[i];
+	for (const Case &c : cases) {
+		SCOPED_TRACE(c.what);
 		Outcome o = run_on(c.m, c.steps);
-		EXPECT_EQ(o.log, c.log) << c.what;
-		EXPECT_EQ(o.err, c.err) << c.what;
-		EXPECT_EQ(o.status, c.status) << c.what;
+		EXPECT_EQ(o.log, c.log);
+		EXPECT_EQ(o.err, c.err);
+		EXPECT_EQ(o.status, c.status);
 	}
 }
 
@@ -132,7 +132,7 @@ const char refused[] = "ioperm: Operation not permitted\n";
 
 TEST(RealPort, RouteChoice)
 {
-	const Case cases[] = {
+	check({
 		{ "root, raw I/O granted: raw, the device's lock, its holder looked at", root(),
 		  "r378 w378=05",
 		  GRANTED_AT("378")
@@ -176,13 +176,12 @@ TEST(RealPort, RouteChoice)
 		  REFUSED_AT("fffe"), refused, 1 },
 		{ "a range ioperm calls invalid: refused", pc(EINVAL), "r378",
 		  "ioperm 0x378+3: Invalid argument\n", "ioperm: Invalid argument\n", 1 },
-	};
-	check(cases, sizeof cases / sizeof *cases);
+	});
 }
 
 TEST(RealPort, LocksAndTheirOrder)
 {
-	const Case cases[] = {
+	check({
 		{ "the status read keeps the base's lock to the write (root's bytes)", root(),
 		  "r3bc r3bd w3bc=01",
 		  GRANTED_AT("3bc")
@@ -264,13 +263,12 @@ TEST(RealPort, LocksAndTheirOrder)
 		  "root lock 0x3bc: waited\n"
 		  "raw out 0x3bc 0x01\n",
 		  "", 0 },
-	};
-	check(cases, sizeof cases / sizeof *cases);
+	});
 }
 
 TEST(RealPort, BusyMessage)
 {
-	const Case cases[] = {
+	check({
 		{ "the device locked by another run", held(locked_down(), STUCK), "r378",
 		  REFUSED_AT("378")
 		  "open parport1\n"
@@ -314,13 +312,12 @@ TEST(RealPort, BusyMessage)
 		  "open parport1\n"
 		  "lock parport1: busy\n",
 		  LOCKED_378, 1 },
-	};
-	check(cases, sizeof cases / sizeof *cases);
+	});
 }
 
 TEST(RealPort, RootAndAnotherProgramsClaim)
 {
-	const Case cases[] = {
+	check({
 		{ "root waits while another program holds the port", held(root(), FREE, LETS_GO),
 		  "r378 w378=01",
 		  GRANTED_AT("378")
@@ -354,13 +351,12 @@ TEST(RealPort, RootAndAnotherProgramsClaim)
 		  "claim parport1: waited\n"
 		  "out parport1 0x01\n",
 		  "", 0 },
-	};
-	check(cases, sizeof cases / sizeof *cases);
+	});
 }
 
 TEST(RealPort, RefusedWrites)
 {
-	const Case cases[] = {
+	check({
 		{ "the driver writes the data register only: status", locked_down(), "w379=01",
 		  REFUSED_AT("379")
 		  TAKES("1"),
@@ -394,6 +390,5 @@ TEST(RealPort, RefusedWrites)
 		  "holder of parport1: none\n"
 		  "raw out 0x379 0x01\n",
 		  "", 0 },
-	};
-	check(cases, sizeof cases / sizeof *cases);
+	});
 }
