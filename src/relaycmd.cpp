@@ -139,19 +139,25 @@ static int hexval(char c)
 	return -1;
 }
 
-// A port address: hexadecimal, optional 0x, at most four digits, reading stops
-// at the first non-digit. Leading zeros don't count among the four, so an
-// address pasted zero-padded (00000378, 0x000000000000e800) keeps its value.
-// Text without digits gives 0.
+// A port address, read whole: hexadecimal, an optional 0x, then one to four
+// digits and an optional h at the end (378h, as assemblers write it). Leading
+// zeros don't count among the four, so an address pasted zero-padded
+// (00000378, 0x000000000000e800) keeps its value. Any other text -- a fifth
+// digit, a stray character, no digit at all -- is a typo and gives -1: x86 I/O
+// addresses have four hexadecimal digits.
 static int axtoi(const char *s)
 {
 	const char *p = s[0] == '0' && (s[1] == 'x' || s[1] == 'X') ? s + 2 : s;
+	const char *digits = p;
 	while (*p == '0')
 		p++;
-	int n = 0;
-	for (int k = 0; k < 4 && hexval(p[k]) >= 0; k++)
+	int n = 0, k = 0;
+	for (; k < 4 && hexval(p[k]) >= 0; k++)
 		n = n << 4 | hexval(p[k]);
-	return n;
+	p += k;
+	if (*p == 'h' || *p == 'H')
+		p++;
+	return *p == '\0' && p > digits && hexval(*digits) >= 0 ? n : -1;
 }
 
 // The data lines as they are about to be written, then the live status register,
@@ -164,6 +170,15 @@ static void status_line(int data, int base)
 	for (int m = 1; m < 0x100; m <<= 1)
 		putchar(port_input(base + 1) & m ? '1' : '0');
 	say("");
+}
+
+// A word the run can't take: said on standard error, then the usage text.
+[[noreturn]] static void refuse(const char *what, const char *word)
+{
+	if (fprintf(stderr, "%s: %s '%s'\n", port_program, what, word) < 0) {
+		// the usage text and the status still say it
+	}
+	userage();
 }
 
 // "on" is 1, "off" is 0; any other word is a usage error.
@@ -179,6 +194,7 @@ static int pinword(const char *word)
 int main(int argc, char *argv[])
 {
 	keep_streams();
+	port_hold_xfsz();
 	if (argc < 2)
 		userage();
 
@@ -203,11 +219,10 @@ int main(int argc, char *argv[])
 			break;
 		case 'p':
 			// Below 0x100 sit the PC's own DMA, interrupt, timer and
-			// keyboard controllers: such an address (or one without a
-			// digit, which reads as 0) is a typo.
+			// keyboard controllers: such an address is a typo too.
 			base = axtoi(optarg);
 			if (base < 0x100)
-				userage();
+				refuse("bad port address", optarg);
 			data = port_input(base);
 			break;
 		case 'o':
@@ -219,5 +234,9 @@ int main(int argc, char *argv[])
 			userage();
 		}
 	}
+	// A word that is no option (a forgotten dash: "3 on") would switch
+	// nothing, and status 0 would say it had.
+	if (optind < argc)
+		refuse("unexpected word", argv[optind]);
 	pinlatch_all(data, base);
 }

@@ -19,6 +19,8 @@ struct Case {
 
 const char *const EPERM_ = "ioperm: Operation not permitted\n";
 const char *const EINVAL_ = "ioperm: Invalid argument\n";
+#define STRAY(word) "relayswitch-sim: unexpected word '" word "'\n"
+#define BADPORT(word) "relayswitch-sim: bad port address '" word "'\n"
 
 std::string expand(std::string s)
 {
@@ -136,23 +138,23 @@ TEST(Command, PortOptionRereads)
 TEST(Command, AddressForms)
 {
 	check({
-		// Address forms: hexadecimal, optional prefix, four digits at most.
+		// Address forms: hexadecimal, optional prefix, four digits at most, an h.
 		{ { "-p", "0x378", "-1", "on" }, "", nullptr, "", "", 0, "r378*2 w378=01" },
 		{ { "-p", "0X378", "-1", "on" }, "", nullptr, "", "", 0, "r378*2 w378=01" },
 		{ { "-p", "0378", "-1", "on" }, "", nullptr, "", "", 0, "r378*2 w378=01" },
 		{ { "-p0x3BC", "-1", "on" }, "", nullptr, "", "", 0, "r378 r3bc w3bc=01" },
+		{ { "-p", "3bc" }, "", nullptr, "", "", 0, "r378 r3bc w3bc=00" },
 		{ { "-p", "378h", "-1", "on" }, "", nullptr, "", "", 0, "r378*2 w378=01" },
+		{ { "-p", "0x278H" }, "", nullptr, "", "", 0, "r378 r278 w278=00" },
 		{ { "-p", "888" }, "888=42", nullptr, "", "", 0, "r378 r888 w888=42" },
-		{ { "-p", "12345" }, "1234=0f", nullptr, "", "", 0, "r378 r1234 w1234=0f" },
 		// Leading zeros don't count among the four digits.
 		{ { "-p", "00000378", "-1", "on" }, "", nullptr, "", "", 0, "r378*2 w378=01" },
 		{ { "-p", "0x000000000000e800", "-2", "on" }, "e800=00", nullptr, "", "", 0,
 		  "r378 re800 we800=02" },
-		{ { "-p", "000012345" }, "1234=0f", nullptr, "", "", 0, "r378 r1234 w1234=0f" },
 		{ { "-p", "0100" }, "", nullptr, "", "", 0, "r378 r100 w100=ff" },
 		{ { "-p", "e800", "-2", "on" }, "e800=00", nullptr, "", "", 0, "r378 re800 we800=02" },
-		{ { "-p", "FFFFF" }, "", nullptr, "", EINVAL_, 1, "r378 !ffff" },
 		{ { "-p", "fffe" }, "", nullptr, "", EINVAL_, 1, "r378 !fffe" },
+		{ { "-p", "ffff" }, "", nullptr, "", EINVAL_, 1, "r378 !ffff" },
 		{ { "-p", "fffd" }, "", nullptr, "", "", 0, "r378 rfffd wfffd=ff" },
 	});
 }
@@ -160,21 +162,30 @@ TEST(Command, AddressForms)
 TEST(Command, AddressesRefused)
 {
 	check({
-		// An address below 0x100, or without a single digit, is refused: never
-		// the PC's own controllers.
-		{ { "-p", "3:8" }, "", nullptr, "@usage", "", 1, "r378" },
-		{ { "-p", "1X5" }, "", nullptr, "@usage", "", 1, "r378" },
-		{ { "-p", "foo", "-4", "on" }, "", nullptr, "@usage", "", 1, "r378" },
-		{ { "-p", "ff" }, "", nullptr, "@usage", "", 1, "r378" },
-		{ { "-p", "0" }, "", nullptr, "@usage", "", 1, "r378" },
-		{ { "-p", "0x0000" }, "", nullptr, "@usage", "", 1, "r378" },
-		{ { "-p", "0x0x378" }, "", nullptr, "@usage", "", 1, "r378" },
-		{ { "-1", "on", "-p", "0f", "-o" }, "", nullptr, "@usage", "", 1, "r378" },
-		{ { "-p", "zz" }, "", nullptr, "@usage", "", 1, "r378" },
-		{ { "-p", "x378" }, "", nullptr, "@usage", "", 1, "r378" },
-		{ { "-p", "0x" }, "", nullptr, "@usage", "", 1, "r378" },
-		{ { "-p", "" }, "", nullptr, "@usage", "", 1, "r378" },
-		{ { "-p", "0xg" }, "", nullptr, "@usage", "", 1, "r378" },
+		// An address is read whole: a fifth digit or any other character is a
+		// typo, and so is a base below 0x100 (the PC's own controllers).
+		{ { "-p", "12345" }, "1234=0f", nullptr, "@usage", BADPORT("12345"), 1, "r378" },
+		{ { "-p", "000012345" }, "", nullptr, "@usage", BADPORT("000012345"), 1, "r378" },
+		{ { "-p", "37800" }, "", nullptr, "@usage", BADPORT("37800"), 1, "r378" },
+		{ { "-p", "FFFFF" }, "", nullptr, "@usage", BADPORT("FFFFF"), 1, "r378" },
+		{ { "-p", "e80O" }, "", nullptr, "@usage", BADPORT("e80O"), 1, "r378" },
+		{ { "-p", "378 " }, "", nullptr, "@usage", BADPORT("378 "), 1, "r378" },
+		{ { "-p", "378hh" }, "", nullptr, "@usage", BADPORT("378hh"), 1, "r378" },
+		{ { "-p", "h" }, "", nullptr, "@usage", BADPORT("h"), 1, "r378" },
+		{ { "-p", "3:8" }, "", nullptr, "@usage", BADPORT("3:8"), 1, "r378" },
+		{ { "-p", "1X5" }, "", nullptr, "@usage", BADPORT("1X5"), 1, "r378" },
+		{ { "-p", "foo", "-4", "on" }, "", nullptr, "@usage", BADPORT("foo"), 1, "r378" },
+		{ { "-p", "ff" }, "", nullptr, "@usage", BADPORT("ff"), 1, "r378" },
+		{ { "-p", "0" }, "", nullptr, "@usage", BADPORT("0"), 1, "r378" },
+		{ { "-p", "0x0000" }, "", nullptr, "@usage", BADPORT("0x0000"), 1, "r378" },
+		{ { "-p", "0x00ff" }, "", nullptr, "@usage", BADPORT("0x00ff"), 1, "r378" },
+		{ { "-p", "0x0x378" }, "", nullptr, "@usage", BADPORT("0x0x378"), 1, "r378" },
+		{ { "-1", "on", "-p", "0f", "-o" }, "", nullptr, "@usage", BADPORT("0f"), 1, "r378" },
+		{ { "-p", "zz" }, "", nullptr, "@usage", BADPORT("zz"), 1, "r378" },
+		{ { "-p", "x378" }, "", nullptr, "@usage", BADPORT("x378"), 1, "r378" },
+		{ { "-p", "0x" }, "", nullptr, "@usage", BADPORT("0x"), 1, "r378" },
+		{ { "-p", "" }, "", nullptr, "@usage", BADPORT(""), 1, "r378" },
+		{ { "-p", "0xg" }, "", nullptr, "@usage", BADPORT("0xg"), 1, "r378" },
 	});
 }
 
@@ -201,14 +212,20 @@ TEST(Command, GetoptForms)
 	check({
 		// getopt's forms: attached arguments, a dash word as argument, "--", non-options.
 		{ { "-1on", "-2off" }, "378=02", nullptr, "", "", 0, "r378 w378=01" },
-		{ { "foo", "bar" }, "378=5a", nullptr, "", "", 0, "r378 w378=5a" },
-		{ { "" }, "378=5a", nullptr, "", "", 0, "r378 w378=5a" },
-		{ { "-" }, "378=5a", nullptr, "", "", 0, "r378 w378=5a" },
-		{ { "foo", "-1", "on" }, "", nullptr, "", "", 0, "r378 w378=01" },
-		{ { "-1", "on", "foo", "-2", "on" }, "", nullptr, "", "", 0, "r378 w378=03" },
-		{ { "-1", "on", "foo" }, "", nullptr, "", "", 0, "r378 w378=01" },
-		{ { "-1", "on", "--", "-2", "on" }, "", nullptr, "", "", 0, "r378 w378=01" },
-		{ { "--", "-1", "on" }, "", nullptr, "", "", 0, "r378 w378=00" },
+		// A word that is no option ends the run before the write, after
+		// what -o printed; so does one after "--".
+		{ { "foo", "bar" }, "378=5a", nullptr, "@usage", STRAY("foo"), 1, "r378" },
+		{ { "" }, "378=5a", nullptr, "@usage", STRAY(""), 1, "r378" },
+		{ { "-" }, "378=5a", nullptr, "@usage", STRAY("-"), 1, "r378" },
+		{ { "3", "on" }, "", nullptr, "@usage", STRAY("3"), 1, "r378" },
+		{ { "foo", "-1", "on" }, "", nullptr, "@usage", STRAY("foo"), 1, "r378" },
+		{ { "-1", "on", "2", "on" }, "", nullptr, "@usage", STRAY("2"), 1, "r378" },
+		{ { "-1", "on", "foo", "-o" }, "", nullptr, "10000000 11111110\n@usage", STRAY("foo"), 1,
+		  "r378 r379*8" },
+		{ { "-1", "on", "--", "-2", "on" }, "", nullptr, "@usage", STRAY("-2"), 1, "r378" },
+		{ { "--", "-1", "on" }, "", nullptr, "@usage", STRAY("-1"), 1, "r378" },
+		{ { "-1", "on", "--" }, "", nullptr, "", "", 0, "r378 w378=01" },
+		{ { "foo", "-h" }, "", nullptr, "@usage", "", 1, "r378" },
 		{ { "-1" }, "", nullptr, "@usage", "relayswitch: option requires an argument -- '1'\n", 1,
 		  "r378" },
 		{ { "-o", "-p" }, "", nullptr, "00000000 11111110\n@usage",

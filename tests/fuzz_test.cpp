@@ -98,9 +98,16 @@ bool cut_short(const std::string &s)
 	return bits(s, 0, 8) == 8 && s[8] == ' ' && bits(s, 9, 7) == s.size() - 9;
 }
 
-// Nothing, or one diagnostic of the option parser.
+// Nothing, or one diagnostic of the option parser, or the command's word for
+// a word it can't take.
 bool parser_diagnostic(const std::string &err)
 {
+	for (const char *what : { "unexpected word '", "bad port address '" }) {
+		std::string head = std::string("relayswitch-sim: ") + what;
+		if (err.size() >= head.size() + 2 && err.compare(0, head.size(), head) == 0 &&
+		    err.compare(err.size() - 2, 2, "'\n") == 0)
+			return true;
+	}
 	for (const char *what : { "invalid option", "option requires an argument" }) {
 		std::string head = std::string("relayswitch: ") + what + " -- '";
 		if (err.size() == head.size() + 3 && err.compare(0, head.size(), head) == 0 &&
