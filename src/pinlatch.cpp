@@ -11,15 +11,18 @@
 
 #include "portio.h"
 
-void port_fail(const char *format, ...)
+void port_hold_xfsz()
 {
-	int e = errno;	// for a %m in format
-	// Error output to a file past a file-size limit takes what fits of the
-	// message; the run still ends with status 1, not by SIGXFSZ.
 	sigset_t xfsz;
 	sigemptyset(&xfsz);
 	sigaddset(&xfsz, SIGXFSZ);
 	sigprocmask(SIG_BLOCK, &xfsz, nullptr);
+}
+
+void port_fail(const char *format, ...)
+{
+	int e = errno;	// for a %m in format
+	port_hold_xfsz();
 	// One write, so that runs sharing an error output never mix their lines.
 	char line[8192];
 	int n = snprintf(line, sizeof line, "%s: ", port_program);
@@ -32,9 +35,15 @@ void port_fail(const char *format, ...)
 	exit(1);
 }
 
+// The system's word first, as it has always been printed, then the port
+// access's own reason where it has one (what the kernel's driver said).
 [[noreturn]] static void refused()
 {
+	port_hold_xfsz();
 	perror("ioperm");
+	char why[160];
+	if (io_why(why, sizeof why))
+		port_fail("%s\n", why);
 	exit(1);
 }
 

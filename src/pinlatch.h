@@ -27,4 +27,9 @@ extern const char port_program[];
 // standard error: how the program and its port access end with a message.
 [[noreturn]] void port_fail(const char *format, ...) __attribute__((format(printf, 1, 2)));
 
+// Holds SIGXFSZ off for the rest of the run: a write past a file-size limit
+// then fails with EFBIG, which the run says and ends on with status 1, instead
+// of killing it.
+void port_hold_xfsz();
+
 #endif

@@ -20,6 +20,7 @@
 #include <stdlib.h>
 #include <string.h>
 #include <sys/ioctl.h>
+#include <sys/stat.h>
 #include <unistd.h>
 
 #include "portwait.h"
@@ -81,10 +82,15 @@ static void scan()
 		return;
 	for (struct dirent *e; nports < MAXPORTS && (e = readdir(dir));) {
 		int n = number(e->d_name), base = n >= 0 ? base_of(n) : -1;
-		if (base >= 0) {
-			portn[nports] = n;
-			portbase[nports++] = base;
+		if (base < 0)
+			continue;
+		int i = nports++;	// kept by N, as the kernel numbered them
+		for (; i > 0 && portn[i - 1] > n; i--) {
+			portn[i] = portn[i - 1];
+			portbase[i] = portbase[i - 1];
 		}
+		portn[i] = n;
+		portbase[i] = base;
 	}
 	closedir(dir);
 }
@@ -113,10 +119,29 @@ int parport_any()
 	return 0;
 }
 
+static void device_path(int n, char *path, int size)
+{
+	snprintf(path, size, "/dev/parport%d", n);
+}
+
+int parport_served(int *base, int max)
+{
+	scan();
+	int count = 0;
+	for (int i = 0; i < nports && count < max; i++) {
+		char path[32];
+		struct stat st;
+		device_path(portn[i], path, sizeof path);
+		if (stat(path, &st) == 0)
+			base[count++] = portbase[i];
+	}
+	return count;
+}
+
 int parport_open(int n)
 {
 	char path[32];
-	snprintf(path, sizeof path, "/dev/parport%d", n);
+	device_path(n, path, sizeof path);
 	return open(path, O_RDWR | O_CLOEXEC);
 }
 

@@ -25,6 +25,7 @@
 // holder, so they look before each access and wait for the release.
 #include <errno.h>
 #include <stdio.h>
+#include <string.h>
 
 #include "pinlatch.h"
 #include "portio.h"
@@ -35,6 +36,13 @@ const char port_program[] = "relayswitch";
 enum { REFUSED, RAW, DRIVER, UNSERVED };
 static int route;	// how the port granted last is reached
 static int refusal;	// what ioperm said of it: a write to an UNSERVED port is refused so
+
+// Why the driver route could not serve the port last refused, for the line
+// after the ioperm message: its device's error, or that no device serves it.
+enum { NO_REASON, DEVICE_ERROR, NOT_SERVED };
+static struct {
+	int kind, dev, err, port;
+} why;
 
 // Where a port is: the device of the registered parallel port whose registers
 // cover it (-1: none), and the key of its lock, the address that lock covers
@@ -123,6 +131,9 @@ static int lock(const Where &w, int raw)
 	if (raw_lock(w.key) != 0) {
 		if (errno == ETIMEDOUT)
 			busy(w.key, -1);
+		// Going on without the lock could lose another run's switch.
+		if (errno == EEXIST)
+			port_fail("%s: not root's own regular file: remove it\n", raw_lockfile);
 		return -1;
 	}
 	locks[i] = { w.key, -1, -1, 0 };
@@ -136,11 +147,15 @@ static int driver(const Where &w)
 	if (w.dev < 0) {
 		for (int j = 0; j < 2; j++)
 			unlock(j);
+		why = { NOT_SERVED, -1, 0, w.port };
 		return parport_any() ? UNSERVED : REFUSED;
 	}
 	granted = lock(w, 0);
-	if (granted < 0 || locks[granted].fd < 0)
+	if (granted < 0 || locks[granted].fd < 0) {
+		// A device that isn't there (ppdev not loaded) serves nothing.
+		why = { errno == ENOENT ? NOT_SERVED : DEVICE_ERROR, w.dev, errno, w.port };
 		return REFUSED;
+	}
 	Lock &l = locks[granted];
 	if (!l.claimed) {
 		if (parport_claim(l.fd, w.dev) != 0) {
@@ -164,6 +179,7 @@ int io_permit(int from, int count)
 		return 0;
 	}
 	refusal = errno;
+	why.kind = NO_REASON;
 	route = refusal == EINVAL || from < 0 || from + count > 0x10000 ? REFUSED : driver(where(from));
 	errno = refusal;
 	return route == REFUSED ? -1 : 0;
@@ -189,10 +205,34 @@ int io_out(int value, int port)
 		return 0;
 	}
 	if (route == UNSERVED || port != locks[granted].key) {
+		if (route == DRIVER)
+			why.kind = NO_REASON;	// served, but for its data register only
 		errno = refusal;
 		return -1;
 	}
 	if (parport_out(locks[granted].fd, value) != 0)
 		driver_failed("write", locks[granted].dev);
 	return 0;
+}
+
+int io_why(char *line, int size)
+{
+	if (why.kind == DEVICE_ERROR) {
+		snprintf(line, size, "/dev/parport%d: %s", why.dev, strerror(why.err));
+		return 1;
+	}
+	if (why.kind != NOT_SERVED)
+		return 0;
+	enum { MAX = 16 };
+	int base[MAX], n = parport_served(base, MAX);
+	if (n == 0) {
+		snprintf(line, size, "no /dev/parport* devices: load parport_pc and ppdev");
+		return 1;
+	}
+	int len = snprintf(line, size, "no parallel-port driver serves 0x%x (it serves", why.port);
+	for (int i = 0; i < n && len < size; i++)
+		len += snprintf(line + len, size - len, " 0x%x", base[i]);
+	if (len < size)
+		snprintf(line + len, size - len, ")");
+	return 1;
 }

@@ -4,8 +4,12 @@
 // I/O-port permission support refuses it.
 //
 // Root's lock of a port no device covers is a byte at the port's address in
-// root's lock file. Anything there that root did not make for itself is left
-// alone, and root's runs go on unlocked.
+// root's lock file: a regular file of root's, of one name, mode 0600 (a mode
+// root's umask or hand gave it otherwise is set right). Anything else at that
+// path ends root's run before the port is touched: going on unlocked could
+// lose a switch. Only where nothing is there and nothing can be made (no /run)
+// and for a process with CAP_SYS_RAWIO that isn't root does a run go on
+// without the lock.
 #include "route.h"
 
 #include <errno.h>
@@ -17,18 +21,20 @@
 
 const char raw_lockfile[] = "/run/relayswitch.lock";
 
-static int lockfd = -1;	// -2 where it can't be used
+enum { UNOPENED = -1, NONE = -2, FOREIGN = -3 };
+static int lockfd = UNOPENED;
 
 static int open_lockfile()
 {
 	int fd = open(raw_lockfile, O_RDWR | O_CREAT | O_NOFOLLOW | O_NONBLOCK | O_CLOEXEC, 0600);
 	struct stat st;
-	if (fd >= 0 && (fstat(fd, &st) != 0 || !S_ISREG(st.st_mode) || st.st_uid != 0 ||
-			(st.st_mode & 077))) {
-		close(fd);
-		fd = -1;
-	}
-	return fd >= 0 ? fd : -2;
+	if (fd < 0)
+		return geteuid() == 0 && lstat(raw_lockfile, &st) == 0 ? FOREIGN : NONE;
+	if (fstat(fd, &st) == 0 && S_ISREG(st.st_mode) && st.st_uid == 0 && st.st_nlink == 1 &&
+	    ((st.st_mode & 07777) == 0600 || fchmod(fd, 0600) == 0))
+		return fd;
+	close(fd);
+	return geteuid() == 0 ? FOREIGN : NONE;
 }
 
 // Sets the lock of the byte at in fd: type F_WRLCK or F_UNLCK, by fcntl's cmd.
@@ -53,10 +59,10 @@ static int lock_byte(int fd, int at, int how)
 
 int raw_lock(int port)
 {
-	if (lockfd == -1)
+	if (lockfd == UNOPENED)
 		lockfd = open_lockfile();
 	if (lockfd < 0) {
-		errno = ENOLCK;
+		errno = lockfd == FOREIGN ? EEXIST : ENOLCK;
 		return -1;
 	}
 	return port_wait(lock_byte, lockfd, port);

@@ -14,8 +14,10 @@ void raw_out(int value, int port);
 // Root's lock of a port, where no device covers it: the byte at the port's
 // address in raw_lockfile, a file only root can create and open.
 extern const char raw_lockfile[];
-int raw_lock(int port);			// 0, or -1 with errno; any errno but
-					// ETIMEDOUT: no lock can be had
+int raw_lock(int port);			// 0, or -1 with errno: EEXIST where
+					// something else is at the file's path,
+					// any other but ETIMEDOUT where no lock
+					// can be had
 void raw_unlock(int port);
 
 // The kernel's parallel-port driver (portio_parport.cpp): the registers of the
@@ -23,6 +25,8 @@ void raw_unlock(int port);
 int parport_find(int port, int *base);	// N whose registers base..base + 2 include
 					// port, with its base; or -1
 int parport_any();			// 1 when some parallel-port device opens
+int parport_served(int *base, int max);	// the bases of the registered ports whose
+					// devices exist, by N: how many (<= max)
 int parport_open(int n);		// /dev/parportN: a descriptor, or -1 with errno
 int parport_lock(int fd);		// the device's lock (flock): 0, or -1 with errno
 void parport_close(int fd);		// the device, its lock and claim given up

@@ -65,6 +65,33 @@ TEST(Output, ClosedFullOrBrokenStreams)
 	}
 }
 
+// Where no file may grow past a byte (RLIMIT_FSIZE 1, SIGXFSZ as it comes), a
+// line that doesn't fit fails the run with status 1, never kills it: the usage
+// text, a status line, the ioperm message. What error output fits is kept.
+TEST(Output, FileSizeLimitFailsTheRun)
+{
+	Launch tiny;
+	tiny.fsize = 1;
+	tiny.fsize_kills = true;
+	const struct {
+		std::vector<std::string> args;
+		const char *grants, *err;
+	} cases[] = {
+		{ {}, nullptr, "r" },
+		{ { "-o" }, nullptr, "r" },
+		{ { "-1", "on" }, "0", "i" },
+	};
+	for (auto &c : cases) {
+		SCOPED_TRACE("relayswitch" + quoted(c.args));
+		Scratch s;
+		write_state(s, fresh);
+		Result r = run_in(s, c.args, c.grants, RELAYSWITCH_SIM, tiny);
+		EXPECT_EQ(r.status, 1);
+		EXPECT_EQ(r.err, c.err);
+		EXPECT_EQ(r.state, fresh);
+	}
+}
+
 std::string lines(int n, const char *format)
 {
 	std::string text;

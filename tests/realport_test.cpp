@@ -10,6 +10,7 @@
 #include <fcntl.h>
 #include <stdio.h>
 #include <stdlib.h>
+#include <string.h>
 #include <sys/wait.h>
 #include <unistd.h>
 
@@ -17,7 +18,10 @@
 
 #include <string>
 
+#include <vector>
+
 #include "pinlatch.h"
+#include "relaycmd_main.h"
 #include "route_double.h"
 #include "runner.h"
 
@@ -29,7 +33,7 @@ Machine pc(int ioperm_errno, int open_errno = 0)
 {
 	Machine m = {};
 	m.ioperm_errno = ioperm_errno;
-	m.rootlock_usable = ioperm_errno == 0;
+	m.rootlock_errno = ioperm_errno ? ENOLCK : 0;
 	m.ports[0] = { 1, 0x378, open_errno, FREE, FREE, "", 0x00, 0x78, 0 };
 	m.ports[1] = { 0, 0x278, open_errno, FREE, FREE, "", 0x00, 0x78, 0 };
 	m.nports = 2;
@@ -58,10 +62,38 @@ Machine root_byte_held(Hold h)
 	return m;
 }
 
+// Root's lock file as raw_lock finds it: none can be had, or another's is there.
+Machine root_lockfile(int err)
+{
+	Machine m = root();
+	m.rootlock_errno = err;
+	return m;
+}
+
 struct Outcome {
 	std::string log, err;
 	int status;
 };
+
+// A whole command line, "relayswitch -1 on", run by the command itself (its
+// standard output, help texts and all, goes nowhere: the command's own tests
+// check it).
+[[noreturn]] void command(const char *line)
+{
+	std::vector<std::string> words;
+	for (const char *p = line; *p;) {
+		const char *end = strchrnul(p, ' ');
+		words.emplace_back(p, end);
+		p = *end ? end + 1 : end;
+	}
+	std::vector<char *> argv;
+	for (auto &w : words)
+		argv.push_back(w.data());
+	argv.push_back(nullptr);
+	int null = open("/dev/null", O_WRONLY);
+	dup2(null, 1);
+	exit(relaycmd_main(static_cast<int>(words.size()), argv.data()));
+}
 
 // Runs the accesses in a child, as a run of relayswitch: each ends it or may.
 Outcome run_on(const Machine &m, const char *steps)
@@ -73,6 +105,8 @@ Outcome run_on(const Machine &m, const char *steps)
 	if (pid == 0) {
 		dup2(errfd, 2);
 		machine_use(m, logfd);
+		if (strncmp(steps, "relayswitch", 11) == 0)
+			command(steps);
 		for (const char *p = steps; *p;) {
 			char op;
 			int port, value, len;
@@ -127,6 +161,14 @@ const char refused[] = "ioperm: Operation not permitted\n";
 #define TAKES(n) "open parport" n "\nlock parport" n "\nclaim parport" n "\n"
 #define LOCKED_378 "relayswitch: port 0x378 (/dev/parport1) is busy: locked by another run\n"
 #define CLAIMED_378 "relayswitch: port 0x378 (/dev/parport1) is busy: claimed by holdclaim\n"
+// And after a refusal by the driver route, why.
+#define EPERM_AND(why) "ioperm: Operation not permitted\nrelayswitch: " why "\n"
+#define SERVED "served: 0x278 0x378\n"
+#define UNSERVED_3BC "no parallel-port driver serves 0x3bc (it serves 0x278 0x378)"
+#define NO_DEVICES "no /dev/parport* devices: load parport_pc and ppdev"
+// root's run reading 0x378 first, by raw I/O, under the device's lock.
+#define ROOT_READS_378 GRANTED_AT("378") "open parport1\nlock parport1\nholder of parport1: none\n" \
+	"raw in 0x378 = 0x00\n"
 
 }  // namespace
 
@@ -166,12 +208,28 @@ TEST(RealPort, RouteChoice)
 		  REFUSED_AT("3bd")
 		  "read 0x3bd: 0xff\n",
 		  "", 0 },
-		{ "outside lp: refused", nobody(), "r378",
+		{ "outside lp: refused, the device's word said", nobody(), "r378",
 		  REFUSED_AT("378")
 		  "open parport1: Permission denied\n",
-		  refused, 1 },
-		{ "outside lp, no driver at the port: refused", nobody(), "r3bc",
-		  REFUSED_AT("3bc"), refused, 1 },
+		  EPERM_AND("/dev/parport1: Permission denied"), 1 },
+		{ "outside lp, no driver at the port: refused, the ports served said", nobody(), "r3bc",
+		  REFUSED_AT("3bc")
+		  SERVED,
+		  EPERM_AND(UNSERVED_3BC), 1 },
+		{ "no ppdev, so no devices: refused, said so", pc(EPERM, ENOENT), "r378",
+		  REFUSED_AT("378")
+		  "open parport1: No such file or directory\n"
+		  "served:\n",
+		  EPERM_AND(NO_DEVICES), 1 },
+		{ "no parallel port registered: refused, said so", [] {
+			  Machine m = locked_down();
+			  m.nports = 0;
+			  return m;
+		  }(),
+		  "r378",
+		  REFUSED_AT("378")
+		  "served:\n",
+		  EPERM_AND(NO_DEVICES), 1 },
 		{ "past the port space: refused, the driver never asked", locked_down(), "rfffe",
 		  REFUSED_AT("fffe"), refused, 1 },
 		{ "a range ioperm calls invalid: refused", pc(EINVAL), "r378",
@@ -240,16 +298,15 @@ TEST(RealPort, LocksAndTheirOrder)
 		  "holder of parport1: none\n"
 		  "raw out 0x378 0x01\n",
 		  "", 0 },
-		{ "root's lock file not root's own: on, unlocked", [] {
-			  Machine m = root();
-			  m.rootlock_usable = 0;
-			  return m;
-		  }(),
-		  "w3bc=01",
+		{ "no lock file can be had (raw I/O but not root): on, unlocked", root_lockfile(ENOLCK), "w3bc=01",
 		  GRANTED_AT("3bc")
 		  "root lock 0x3bc: no lock file\n"
 		  "raw out 0x3bc 0x01\n",
 		  "", 0 },
+		{ "something else at root's lock file: ended before the port is touched", root_lockfile(EEXIST), "w3bc=01",
+		  GRANTED_AT("3bc")
+		  "root lock 0x3bc: not root's own file\n",
+		  "relayswitch: /run/relayswitch.lock: not root's own regular file: remove it\n", 1 },
 		{ "another run's device lock, let go: waited for", held(locked_down(), LETS_GO),
 		  "w378=01",
 		  REFUSED_AT("378")
@@ -365,14 +422,16 @@ TEST(RealPort, RefusedWrites)
 		  REFUSED_AT("27a")
 		  TAKES("0"),
 		  refused, 1 },
-		{ "no driver at the port", locked_down(), "r3bc w3bc=01",
+		{ "no driver at the port: the ports served said", locked_down(), "r3bc w3bc=01",
 		  REFUSED_AT("3bc")
 		  "read 0x3bc: 0xff\n"
-		  REFUSED_AT("3bc"),
-		  refused, 1 },
+		  REFUSED_AT("3bc")
+		  SERVED,
+		  EPERM_AND(UNSERVED_3BC), 1 },
 		{ "no driver at the port, no I/O-port support", pc(ENOSYS), "w3bc=01",
-		  "ioperm 0x3bc+3: Function not implemented\n", "ioperm: Function not implemented\n",
-		  1 },
+		  "ioperm 0x3bc+3: Function not implemented\n"
+		  SERVED,
+		  "ioperm: Function not implemented\nrelayswitch: " UNSERVED_3BC "\n", 1 },
 		{ "a read the driver fails: said, nothing written", [] {
 			  Machine m = locked_down();
 			  m.ports[0].read_errno = EIO;
@@ -389,6 +448,31 @@ TEST(RealPort, RefusedWrites)
 		  "lock parport1\n"
 		  "holder of parport1: none\n"
 		  "raw out 0x379 0x01\n",
+		  "", 0 },
+	});
+}
+
+// Whole command lines on root's PC: a word the command can't take ends the run
+// after the start-up read, before anything is written.
+TEST(RealPort, CommandLine)
+{
+	check({
+		{ "a forgotten dash", root(), "relayswitch 3 on", ROOT_READS_378,
+		  "relayswitch: unexpected word '3'\n", 1 },
+		{ "a stray word after a good option", root(), "relayswitch -1 on 2 on", ROOT_READS_378,
+		  "relayswitch: unexpected word '2'\n", 1 },
+		{ "a fifth digit", root(), "relayswitch -p 12345 -1 on", ROOT_READS_378,
+		  "relayswitch: bad port address '12345'\n", 1 },
+		{ "a letter O for a zero", root(), "relayswitch -p e80O", ROOT_READS_378,
+		  "relayswitch: bad port address 'e80O'\n", 1 },
+		{ "378h is 0x378", root(), "relayswitch -p 378h -1 on",
+		  ROOT_READS_378
+		  GRANTED_AT("378")
+		  "holder of parport1: none\n"
+		  "raw in 0x378 = 0x00\n"
+		  GRANTED_AT("378")
+		  "holder of parport1: none\n"
+		  "raw out 0x378 0x01\n",
 		  "", 0 },
 	});
 }

@@ -114,9 +114,9 @@ void raw_out(int value, int port)
 
 int raw_lock(int port)
 {
-	if (!m.rootlock_usable) {
-		say("root lock 0x%x: no lock file", port);
-		errno = ENOLCK;
+	if (m.rootlock_errno) {
+		say("root lock 0x%x: %s", port, m.rootlock_errno == EEXIST ? "not root's own file" : "no lock file");
+		errno = m.rootlock_errno;
 		return -1;
 	}
 	Hold none = FREE;
@@ -145,6 +145,22 @@ int parport_any()
 		if (m.ports[i].open_errno == 0)
 			return 1;
 	return 0;
+}
+
+// A device that isn't there (ENOENT) serves nothing; the others, by N.
+int parport_served(int *base, int max)
+{
+	char line[80];
+	int count = 0, len = snprintf(line, sizeof line, "served:");
+	for (int n = 0; n < 16; n++) {
+		DoublePort *p = device(n);
+		if (p && p->open_errno != ENOENT && count < max) {
+			base[count++] = p->base;
+			len += snprintf(line + len, sizeof line - len, " 0x%x", p->base);
+		}
+	}
+	say("%s", line);
+	return count;
 }
 
 int parport_open(int n)

@@ -10,7 +10,7 @@
 //   root lock 0x378                    root unlock 0x378
 //   open parport0                      lock parport0            claim parport0
 //   close parport0                     in parport0 1 = 0x78     out parport0 0x05
-//   holder of parport0: lp0 (gone)
+//   holder of parport0: lp0 (gone)    served: 0x378 0x278
 //
 // A wait on something another holds goes through the run's real wait: the
 // holder that lets go does so once the run blocks on it ("lock parport0:
@@ -37,7 +37,8 @@ struct DoublePort {
 
 struct Machine {
 	int ioperm_errno;	// 0: raw I/O granted
-	int rootlock_usable;	// root's lock file is root's own
+	int rootlock_errno;	// 0: root's lock file is root's own; else what
+				// raw_lock says (ENOLCK none, EEXIST another's)
 	int rootlock_at;	// a port whose byte in it another run holds ...
 	Hold rootlock;		// ... so
 	DoublePort ports[3];
