@@ -108,8 +108,12 @@ if [ "${NETWORK_TEST_NETNS:-}" != 1 ]; then
 fi
 ip link set lo up || exit 1
 use_kernel "$work/bookworm-kernel"
+# SSH's control sockets in a short directory of their own: a socket's path has
+# at most 107 bytes, and the build tree may be anywhere.
+sockets=$(mktemp -d /tmp/relayswitch-ssh.XXXXXX) || exit 1
+trap 'rm -rf "$sockets"' EXIT
 export LC_ALL=C.UTF-8 HOME=$work ANSIBLE_NOCOLOR=1 ANSIBLE_COLLECTIONS_PATH=$work/ansible/usr/share/ansible/collections \
-	ANSIBLE_HOST_KEY_CHECKING=False ANSIBLE_LOCAL_TEMP=$work/ansible-tmp
+	ANSIBLE_HOST_KEY_CHECKING=False ANSIBLE_LOCAL_TEMP=$work/ansible-tmp ANSIBLE_SSH_CONTROL_PATH_DIR=$sockets
 
 # in_pc COMMAND: COMMAND run as root in the PC, over SSH.
 in_pc() {

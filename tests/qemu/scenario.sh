@@ -256,7 +256,7 @@ run /bin/asuser 65534 $P -h
 run $P -o -p 278 -o
 
 echo "== ranges past the end of the port space"
-run $P -p FFFFF -1 on
+run $P -p ffff -1 on
 run $P -p fffe -1 on
 run $P -p fffd -o
 run $P -o
@@ -269,6 +269,18 @@ for n in 1 2 3 4 5 6 7 8; do $P -p 278 -$n on & done
 wait
 run $P -o -p 278 -o
 stat -c '%n: user %u, mode %a' /run/relayswitch.lock
+echo "== root's lock file: its mode set right; anything else at its path stops root's run"
+chmod 0644 /run/relayswitch.lock
+run $P -o
+stat -c '%n: user %u, mode %a' /run/relayswitch.lock
+rm /run/relayswitch.lock
+mkdir /run/relayswitch.lock
+run $P -1 off
+rmdir /run/relayswitch.lock
+: >/run/relayswitch.lock
+chown 65534 /run/relayswitch.lock
+run $P -1 off
+rm /run/relayswitch.lock
 run $P -a off -p 278 -a off
 
 echo "== the driver loaded; its numbers are not the ports' order"
