@@ -12,9 +12,7 @@ set -eu
 src=$1 out=$2
 . "$(dirname "$0")/pack.sh"
 # The collection's version is the package's.
-version=$(sed -n '1s/^[^(]*(\([^)-]*\).*/\1/p' "$src/debian/changelog")
-grep -qx "version: $version" "$src/ansible/galaxy.yml" ||
-	{ echo "collection.sh: ansible/galaxy.yml does not say version: $version, as debian/changelog does" >&2; exit 1; }
+says_version ansible/galaxy.yml "version: $version"
 stage=$(mktemp -d)
 trap 'rm -rf "$stage"' EXIT
 # ansible-galaxy writes nothing into the source tree, but reads all of it:

@@ -18,5 +18,5 @@ trap 'rm -rf "$stage"' EXIT
 DESTDIR=$stage cmake --install "$build" --prefix /usr/local --strip >/dev/null
 mkdir -p "$out"
 pack "$stage/usr/local" "$out/$name.tar.gz" .
-(cd "$out" && LC_ALL=C sha256sum relayswitch-*.tar.gz >SHA256SUMS)
+(cd "$out" && LC_ALL=C sha256sum $(LC_ALL=C ls relayswitch-*.tar.gz relayswitch-*.whl 2>/dev/null) >SHA256SUMS)
 echo "$out/$name.tar.gz"

@@ -1,0 +1,2 @@
+# SPDX-License-Identifier: GPL-2.0-or-later
+"""relayswitch for the lab tools: drivers that run relayswitch."""
