@@ -24,6 +24,10 @@ need() {
 	command -v "$1" >/dev/null || skip "no $1"
 }
 
+# What a package build finds on PATH: Debian's own tools, as on a build
+# daemon, not another Python put before them.
+debian_path=/usr/sbin:/usr/bin:/sbin:/bin
+
 # copy_source FROM TO: the source tree as committed and as changed, without
 # build trees or anything else git ignores (every file, where it isn't git's).
 copy_source() {
@@ -117,7 +121,8 @@ deb)
 	cross=
 	[ "$arch" = "$(dpkg --print-architecture)" ] || cross="-a $arch"
 	# The tests ran in this build tree already: the package is built without them.
-	(cd "$debs/src" && DEB_BUILD_OPTIONS="nocheck parallel=$(nproc)" dpkg-buildpackage $cross -Pnocheck -b -us -uc \
+	(cd "$debs/src" && PATH=$debian_path DEB_BUILD_OPTIONS="nocheck parallel=$(nproc)" \
+		dpkg-buildpackage $cross -Pnocheck -b -us -uc \
 		>"$debs/build.log" 2>&1) || { tail -n 40 "$debs/build.log"; exit 1; }
 	rm -rf "$debs/src"
 	deb=$debs/relayswitch_0.4.0_$arch.deb
@@ -184,6 +189,36 @@ LIST
 			grep -q "^$part" "$tmp/doc" || fail "ansible-doc relayswitch.parport.relays shows no $part"
 		done
 	fi
+	# The Python package for the lab tools, for every architecture: pybuild's
+	# install, with the pdudaemon driver's entry point written by the build.
+	python=$debs/python3-relayswitch_0.4.0_all.deb
+	site=usr/lib/python3/dist-packages
+	got=$(dpkg-deb -c "$python" | awk '$1 !~ /^d/ { print $6 }' | sed 's|^\./||' | sort)
+	want=$(sort <<LIST
+$site/relayswitch-0.4.0.dist-info/METADATA
+$site/relayswitch-0.4.0.dist-info/RECORD
+$site/relayswitch-0.4.0.dist-info/WHEEL
+$site/relayswitch-0.4.0.dist-info/entry_points.txt
+$site/relayswitch-0.4.0.dist-info/top_level.txt
+$site/relayswitch/__init__.py
+$site/relayswitch/command.py
+$site/relayswitch/pdudaemon.py
+usr/share/doc/python3-relayswitch/changelog.gz
+usr/share/doc/python3-relayswitch/copyright
+LIST
+)
+	[ "$got" = "$want" ] || fail "python3-relayswitch holds:"$'\n'"$got"
+	[ "$(dpkg-deb -f "$python" Architecture)" = all ] || fail "python3-relayswitch is not Architecture: all"
+	# Debian 12's pdudaemon finds drivers through pkg_resources, and doesn't depend on it.
+	for dep in python3-pkg-resources python3:any; do
+		case ", $(dpkg-deb -f "$python" Depends)," in
+		*", $dep,"*) ;;
+		*) fail "python3-relayswitch does not depend on $dep: $(dpkg-deb -f "$python" Depends)" ;;
+		esac
+	done
+	dpkg-deb --fsys-tarfile "$python" | tar -xO "./$site/relayswitch-0.4.0.dist-info/entry_points.txt" |
+		tr '\n' ' ' | grep -qF '[pdudaemon.driver] relayswitch = relayswitch.pdudaemon:RelaySwitch' ||
+		fail "python3-relayswitch registers no pdudaemon driver"
 	# The programs run: the i386 package's on an i486.
 	dpkg-deb -x "$deb" "$tmp/root"
 	wrap=
@@ -231,8 +266,8 @@ repro)
 				cmake -S . -B build -G Ninja -DBUILD_TESTING=OFF && cmake --build build --target release &&
 					cmake -S . -B build-m32 -G Ninja -DBUILD_TESTING=OFF -DRELAYSWITCH_M32=ON &&
 					cmake --build build-m32 --target release &&
-					DEB_BUILD_OPTIONS=nocheck dpkg-buildpackage -Pnocheck -b -us -uc &&
-					DEB_BUILD_OPTIONS=nocheck dpkg-buildpackage -a i386 -Pnocheck -b -us -uc
+					PATH=$debian_path DEB_BUILD_OPTIONS=nocheck dpkg-buildpackage -Pnocheck -b -us -uc &&
+					PATH=$debian_path DEB_BUILD_OPTIONS=nocheck dpkg-buildpackage -a i386 -Pnocheck -b -us -uc
 			} >"$tmp/build$n.log" 2>&1
 		) || { tail -n 30 "$tmp/build$n.log"; fail "build $n"; exit 1; }
 		out=$tmp/out$n
@@ -241,7 +276,8 @@ repro)
 		for prog in relayswitch relayswitch-sim; do
 			cp "$dir/build-m32/i486/$prog" "$out/$prog.i486"
 		done
-		cp "$dir"/build/release/*.tar.gz "$dir"/build-m32/release/*.tar.gz "$dir"/../*.deb "$out/"
+		cp "$dir"/build/release/*.tar.gz "$dir"/build/release/*.whl "$dir"/build-m32/release/*.tar.gz \
+			"$dir"/../*.deb "$out/"
 	done
 	(cd "$tmp/out1" && sha256sum * | tee "$tmp/sums") >/dev/null
 	(cd "$tmp/out2" && sha256sum -c --quiet "$tmp/sums") || {
@@ -252,7 +288,7 @@ repro)
 			command -v diffoscope >/dev/null && diffoscope "$f" "$tmp/out2/${f##*/}" | head -n 60
 		done
 	}
-	[ "$(ls "$tmp/out1" | wc -l)" -ge 10 ] || fail "only $(ls "$tmp/out1" | tr '\n' ' ')"
+	[ "$(ls "$tmp/out1" | wc -l)" -ge 12 ] || fail "only $(ls "$tmp/out1" | tr '\n' ' ')"
 	echo "the same bit for bit in both builds:"
 	sed 's/^/  /' "$tmp/sums"
 	;;
@@ -261,8 +297,8 @@ builddeps)
 	# a clean Debian 12 that has build-essential and them alone.
 	need mmdebstrap
 	[ "$(id -u)" = 0 ] || skip "not root: the build system is made with chroot"
-	deps=$(sed -n '/^Build-Depends\(-Indep\)\?:/,/^[A-Z]/{/^Build-Depends/!{/^[A-Z]/d}; p}' "$src/debian/control" |
-		sed 's/^Build-Depends\(-Indep\)\?://; s/([^)]*)//g; s/<[^>]*>//g; s/\[[^]]*\]//g' | tr ',' '\n' |
+	deps=$(awk '/^[^ \t]/ { keep = /^Build-Depends(-Indep)?:/ } keep' "$src/debian/control" |
+		sed 's/^Build-Depends\(-Indep\)\?://; s/([^)]*)//g; s/<[^>]*>//g; s/\[[^]]*\]//g; s/:native//g' | tr ',' '\n' |
 		tr -d ' \t' | grep . | paste -sd, -)
 	echo "Build-Depends: $deps"
 	root=$tmp/chroot

@@ -1,15 +1,17 @@
 #!/usr/bin/env bash
 # SPDX-License-Identifier: GPL-2.0-or-later
-# A lab's whole chain, over the network: a Debian 12 PC with the package,
-# openssh-server, python3 and Debian's pdudaemon (set up from the package's
-# examples, its service let into group lp by the shipped drop-in) boots on the
+# A lab's whole chain, over the network: a Debian 12 PC with the package and
+# python3-relayswitch, openssh-server, python3 and Debian's pdudaemon (set up
+# from the package's examples with our driver, its service let into group lp
+# by the shipped drop-in) boots on the
 # emulated PC with a network card; its SSH port is forwarded to 127.0.0.1
 # here. pdudaemon listens on the PC's 127.0.0.1 alone, as shipped, and is
 # reached from here through an SSH tunnel, as README advises. From here, ansible-playbook over SSH, as alice (a member
 # of lp), with the collection from relayswitch-ansible's package, switches a
 # line of the PC's real port -- and a second run changes nothing; labgrid's
 # PDUDaemonDriver with the shipped environment switches a line through the
-# PC's pdudaemon, which runs relayswitch under systemd. The latch is read back
+# PC's pdudaemon, which runs relayswitch under systemd, and tries a busy port
+# again. The latch is read back
 # in the PC after each step, and pdudaemon's journal is read there. The whole
 # test runs in a network namespace of its own; the PC's network reaches
 # nothing beyond QEMU (restrict=on). The report is compared with
@@ -41,17 +43,19 @@ prepare() {
 	mkdir -p "$work" "$cache"
 	deb=$(ls "$build"/debs/relayswitch_*_amd64.deb 2>/dev/null | head -n 1)
 	ansible_deb=$(ls "$build"/debs/relayswitch-ansible_*_all.deb 2>/dev/null | head -n 1)
-	[ -n "$deb" ] && [ -n "$ansible_deb" ] ||
+	python_deb=$(ls "$build"/debs/python3-relayswitch_*_all.deb 2>/dev/null | head -n 1)
+	[ -n "$deb" ] && [ -n "$ansible_deb" ] && [ -n "$python_deb" ] ||
 		skip "no packages in $build/debs: package.deb makes them (packages dpkg-dev debhelper)"
 
 	# The PC: Debian 12 with the package and the lab's tools, as an initramfs.
-	base bookworm network openssh-server openssh-sftp-server python3 pdudaemon || exit 1
+	base bookworm labs openssh-server openssh-sftp-server python3 pdudaemon python3-pkg-resources || exit 1
 	root=$work/root
 	mkdir "$root"
-	tar -C "$root" -xf "$cache/bookworm-network.tar" || exit 1
+	tar -C "$root" -xf "$cache/bookworm-labs.tar" || exit 1
 	in_root() { chroot "$root" "$@" || { echo "FAILED in the PC: $*"; exit 1; }; }
 	cp "$deb" "$root/tmp/relayswitch.deb"
-	in_root dpkg -i /tmp/relayswitch.deb >"$work/dpkg.log"
+	cp "$python_deb" "$root/tmp/python3-relayswitch.deb"
+	in_root dpkg -i /tmp/relayswitch.deb /tmp/python3-relayswitch.deb >"$work/dpkg.log"
 	in_root adduser --quiet --disabled-password --gecos '' alice
 	in_root adduser --quiet alice lp
 	ssh-keygen -q -t ed25519 -N '' -C relayswitch-test -f "$work/key" || exit 1
@@ -60,8 +64,9 @@ prepare() {
 		cp "$work/key.pub" "$work/$home/.ssh/authorized_keys"
 	done
 	in_root chown -R alice:alice /home/alice/.ssh
-	# pdudaemon as the package's examples set it up: its config, as shipped, and
-	# the drop-in that lets its service reach the ports.
+	# pdudaemon as the package's examples set it up: its config, as shipped, with
+	# our driver (python3-relayswitch), and the drop-in that lets its service
+	# reach the ports.
 	examples=$root/usr/share/doc/relayswitch/examples
 	[ -f "$examples/pdudaemon.conf" ] || { echo "FAILED: the package has no examples"; exit 1; }
 	cp "$examples/pdudaemon.conf" "$root/etc/pdudaemon/pdudaemon.conf"
@@ -149,9 +154,10 @@ scenario() {
 		echo "labgrid board-remote $action: status $?, by $(head -n 1 "$work/labgrid.$action")"
 		latch "after labgrid $action"
 	done
-	# A run that fails: the port's device lock held in the PC past the bound.
-	# pdudaemon answers OK all the same; the message is in its journal.
-	in_pc 'flock -F /dev/parport0 flock -F /dev/parport1 sleep 30 >/dev/null 2>&1 &'
+	# A run that fails: the port's device lock held in the PC for 12 s, past the
+	# bound. The driver raises with relayswitch's message, which pdudaemon's
+	# journal shows, and pdudaemon tries again: that run switches the line.
+	in_pc 'flock -F /dev/parport0 flock -F /dev/parport1 sleep 12 >/dev/null 2>&1 &'
 	timeout 120 /usr/bin/python3 "$here/../integrations/labgrid_power.py" "$work/env.yaml" board-remote \
 		off >"$work/labgrid.busy" 2>&1
 	echo "labgrid board-remote off, the port held: status $?, by $(head -n 1 "$work/labgrid.busy")"
@@ -163,8 +169,9 @@ scenario() {
 		"its groups: $(in_pc 'for g in $(sed -n "s/^Groups://p" /proc/$(systemctl show -P MainPID \
 			pdudaemon.service)/status); do getent group $g | cut -d: -f1; done' | paste -sd ' ')"
 	echo "its journal:"
-	in_pc journalctl -u pdudaemon.service -o cat --no-pager |
-		sed -n 's/.*\(Processing job for PDU .*\)/  \1/p; s/^\(relayswitch: .*\)/  \1/p'
+	in_pc journalctl -u pdudaemon.service -o cat --no-pager >"$work/journal"
+	sed -n 's/.*\(Processing job for PDU .*\)/  \1/p; s/.*\(Failed to execute job: .*\)/  \1/p
+			s/^relayswitch\.command\.RelaySwitchError: \(.*\)/  \1/p' "$work/journal"
 }
 
 # One boot, with the network card; the scenario once the PC answers on SSH. A
@@ -194,6 +201,6 @@ for try in 1 2; do
 done
 echo "== the parallel ports printed $(wc -c <"$work/network.lpt") bytes" >>"$work/transcript"
 if ! same "$here/network.expected" "$work/transcript"; then
-	for f in "$work"/ansible.* "$work"/labgrid.*; do echo "== ${f##*/}"; cat "$f"; done
+	for f in "$work"/ansible.* "$work"/labgrid.* "$work/journal"; do echo "== ${f##*/}"; cat "$f"; done
 	exit 1
 fi
