@@ -49,14 +49,14 @@ def argv(executable, port, args):
     return [executable, '-p', check_port(port)] + list(args)
 
 
-def run(executable, port, args):
-    """Runs relayswitch on port with args; its standard output."""
-    cmd = argv(executable, port, args)
+def run(cmd):
+    """Runs a command line made by argv() (or one that runs it elsewhere, as
+    ssh does); its standard output."""
     try:
         done = subprocess.run(cmd, stdin=subprocess.DEVNULL, stdout=subprocess.PIPE,
                               stderr=subprocess.PIPE, timeout=TIMEOUT, check=False)
     except OSError as e:
-        raise RelaySwitchError('cannot run %s: %s' % (executable, e.strerror)) from None
+        raise RelaySwitchError('cannot run %s: %s' % (cmd[0], e.strerror)) from None
     except subprocess.TimeoutExpired:
         raise RelaySwitchError('%s did not end in %d s' % (' '.join(cmd), TIMEOUT)) from None
     return result(cmd, done.returncode, done.stdout, done.stderr)
@@ -80,11 +80,11 @@ def lines(out):
     return m.group(1), m.group(2)
 
 
-def switch(executable, port, line, on):
-    """Switches data line 1..8 of port on or off, in one run."""
-    run(executable, port, ['-%d' % check_line(line), 'on' if on else 'off'])
+def switching(line, on):
+    """The arguments that switch data line 1..8 on or off."""
+    return ['-%d' % check_line(line), 'on' if on else 'off']
 
 
-def read(executable, port):
-    """The data lines of port, Data 1 first, as 8 characters of 0 and 1."""
-    return lines(run(executable, port, ['-o']))[0]
+def data(out):
+    """The data lines a -o line shows, Data 1 first, as 8 characters of 0 and 1."""
+    return lines(out)[0]

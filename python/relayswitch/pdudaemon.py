@@ -33,4 +33,5 @@ class RelaySwitch(PDUDriver):
     def port_interaction(self, command_name, port_number):
         if command_name not in ('on', 'off'):
             raise ValueError('relayswitch switches on or off, not %r' % (command_name,))
-        command.switch(self.executable, self.port, port_number, command_name == 'on')
+        command.run(command.argv(self.executable, self.port,
+                                 command.switching(port_number, command_name == 'on')))
