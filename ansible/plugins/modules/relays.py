@@ -18,9 +18,14 @@ description:
   - Sets the eight data lines of a PC parallel port (a relay board wired to
     pins 2 to 9) with C(relayswitch), switching only what differs.
   - Reads the lines first with C(relayswitch -o); when every line named is
-    already as asked, nothing is switched and the task reports C(ok).
+    already as asked, nothing is switched and the task reports C(ok), after
+    one run of C(relayswitch).
     Otherwise one C(relayswitch) run sets all that was asked, C(all) before
-    C(lines), as C(-a) before C(-3) on its command line.
+    C(lines), as C(-a) before C(-3) on its command line, and one more
+    C(relayswitch -o) reads the lines back, three runs in all.
+  - A line set that doesn't read back as asked (a port that drops what is
+    written, such as an address with no port behind it) fails the task with
+    the lines named and what they read; nothing more is written.
   - Lines not named keep their state. The port's latch holds the lines after
     the run ends; there is no daemon and nothing to keep running.
   - A run that fails (the port busy for 10 seconds, access refused, an address
@@ -72,13 +77,14 @@ options:
   port:
     description:
       - The port's base address in hexadecimal, as C(relayswitch -p) takes
-        it (C(378), C(0x278), C(e800) for a PCI card).
+        it (C(378), C(0x278), C(e800) for a PCI card), checked whole before
+        anything runs.
     type: str
     default: '378'
   executable:
     description:
       - The program to run, a name looked up on the remote PATH or a path.
-    type: str
+    type: path
     default: relayswitch
 attributes:
   check_mode:
@@ -95,6 +101,10 @@ notes:
     sets the port's control pins to the driver's default.
   - relayswitch(1) says how the program reaches the port and what each of its
     messages means.
+seealso:
+  - name: relayswitch(1)
+    description: The program the module runs, how it reaches the port, and its messages.
+    link: man:relayswitch(1)
 '''
 
 EXAMPLES = r'''
@@ -131,19 +141,21 @@ changed:
 data:
   description:
     - The eight data lines as C(relayswitch -o) prints them, Data 1 leftmost,
-      C(1) on and C(0) off, after the run (in check mode, as they would be).
+      C(1) on and C(0) off, as read back after the switch (where nothing was
+      switched, as read; in check mode, as they would be).
   returned: success
   type: str
   sample: '00100000'
 status:
   description:
     - The port's status register as C(relayswitch -o) prints it, lowest bit
-      first (relayswitch -e says what each column means).
+      first (relayswitch -e says what each column means), as the last run
+      read it (in check mode, the only one, before anything would change).
   returned: success
   type: str
   sample: '11111110'
 lines:
-  description: Each line, C("1") to C("8"), C(on) or C(off) after the run.
+  description: Each line, C("1") to C("8"), C(on) or C(off), as C(data) has it.
   returned: success
   type: dict
   sample: {"1": "off", "2": "off", "3": "on", "4": "off", "5": "off", "6": "off", "7": "off", "8": "off"}
@@ -160,6 +172,9 @@ import re
 from ansible.module_utils.basic import AnsibleModule
 
 LINE_NUMBERS = [str(n) for n in range(1, 9)]
+# As relayswitch -p reads an address: an optional 0x, leading zeros, one to
+# four hexadecimal digits, an optional h; a base below 0x100 is a typo.
+ADDRESS = re.compile(r'(?:0[xX])?0*([0-9a-fA-F]{1,4})[hH]?')
 
 
 def word(state):
@@ -184,13 +199,14 @@ def main():
                        options=dict((n, dict(type='bool')) for n in LINE_NUMBERS)),
             all=dict(type='bool'),
             port=dict(type='str', default='378'),
-            executable=dict(type='str', default='relayswitch'),
+            executable=dict(type='path', default='relayswitch'),
         ),
         supports_check_mode=True,
     )
     params = module.params
     wanted = dict((n, v) for n, v in (params['lines'] or {}).items() if v is not None)
-    if not re.match(r'^(0[xX])?[0-9a-fA-F]+$', params['port']):
+    address = ADDRESS.fullmatch(params['port'])
+    if not address or int(address.group(1), 16) < 0x100:
         module.fail_json(msg="port must be a hexadecimal address such as 378 or 0xe800, not %r" % params['port'])
 
     exe = params['executable']
@@ -226,7 +242,18 @@ def main():
             args += ['-a', word(params['all'])]
         for n in sorted(wanted):
             args += ['-' + n, word(wanted[n])]
-        after, status, cmd = run(args + ['-o'])
+        written = run(args + ['-o'])[0]
+        # What the latch holds now: a port that drops writes shows here.
+        after, status, cmd = run(['-o'])
+        named = LINE_NUMBERS if params['all'] is not None else sorted(wanted)
+        wrong = [n for n in named if after[int(n) - 1] != written[int(n) - 1]]
+        if wrong:
+            module.fail_json(
+                msg='port %s did not keep what was written: %s' % (params['port'], ', '.join(
+                    'Data %s reads %s, not %s' % (n, word(after[int(n) - 1] == '1'),
+                                                  word(written[int(n) - 1] == '1'))
+                    for n in wrong)),
+                changed=True, data=after, status=status, cmd=cmd)
 
     result = dict(
         changed=changed,
