@@ -1,11 +1,13 @@
 #!/usr/bin/env bash
 # SPDX-License-Identifier: GPL-2.0-or-later
 # The Ansible collection as a fleet's playbook meets it: the release archive
-# installed with ansible-galaxy, then ansible-playbook against three hosts
-# (connection local), each with a simulated port of its own -- a state file
-# and a log of every port access, so that each run the module made is seen.
+# installed with ansible-galaxy (or the collections directory that
+# relayswitch-ansible's package installed), then ansible-playbook against
+# three hosts (connection local), each with a simulated port of its own -- a
+# state file and a log of every port access, so that each run the module made
+# is seen. Run on Debian 12 here, and on Debian 13 in a chroot (trixie.sh).
 #
-#   ansible.sh COLLECTION-ARCHIVE
+#   ansible.sh COLLECTION-ARCHIVE|COLLECTIONS-DIR
 # with $RELAYSWITCH_SIM the simulator. Exit status 0 good, 1 bad (says why),
 # 77 skipped for want of a tool (a failure in CI).
 set -u
@@ -13,7 +15,8 @@ archive=$1
 here=$(cd "$(dirname "$0")" && pwd)
 . "$here/../skip.sh"
 command -v ansible-playbook >/dev/null || skip "no ansible-playbook (package ansible-core)"
-[ -s "$archive" ] || skip "no collection archive $archive (package ansible-core: ansible-galaxy builds it)"
+[ -s "$archive" ] || [ -d "$archive" ] ||
+	skip "no collection archive $archive (package ansible-core: ansible-galaxy builds it)"
 tmp=$(mktemp -d)
 trap 'kill $(jobs -p) 2>/dev/null; rm -rf "$tmp"' EXIT
 bad=0
@@ -21,10 +24,15 @@ fail() {
 	echo "FAIL: $*"
 	bad=1
 }
-export LC_ALL=C.UTF-8 HOME=$tmp ANSIBLE_NOCOLOR=1 ANSIBLE_FORCE_COLOR=0 ANSIBLE_COLLECTIONS_PATH=$tmp/collections \
+collections=$tmp/collections
+[ -d "$archive" ] && collections=$archive
+export LC_ALL=C.UTF-8 HOME=$tmp ANSIBLE_NOCOLOR=1 ANSIBLE_FORCE_COLOR=0 ANSIBLE_COLLECTIONS_PATH=$collections \
 	ANSIBLE_LOCAL_TEMP=$tmp/ansible-tmp ANSIBLE_DEPRECATION_WARNINGS=0 ANSIBLE_COMMAND_WARNINGS=0
-ansible-galaxy collection install --offline -p "$tmp/collections" "$archive" >"$tmp/install.log" 2>&1 ||
-	{ cat "$tmp/install.log"; exit 1; }
+echo "on ansible-core $(ansible --version | sed -n '1s/.*core \([0-9.]*\).*/\1/p')"
+if [ ! -d "$archive" ]; then
+	ansible-galaxy collection install --offline -p "$tmp/collections" "$archive" >"$tmp/install.log" 2>&1 ||
+		{ cat "$tmp/install.log"; exit 1; }
+fi
 
 hosts="h1 h2 h3"
 {
@@ -86,11 +94,12 @@ expect() {
 for h in $hosts; do echo "0x378 0x80" >"$tmp/$h.state"; done
 
 # The first run switches Data 1 and 3 on every host (a bare "on" is YAML's
-# true); the lines read first are written back as they were.
+# true); the lines read first are written back as they were, and the lines
+# switched read back.
 play first "        lines:
           1: on
           3: on"
-for h in $hosts; do expect first $h "ok=2 changed=1 failed=0" 0x85 "0x80 0x85"; done
+for h in $hosts; do expect first $h "ok=2 changed=1 failed=0" 0x85 "0x80 0x85 0x85"; done
 grep -qF '"h2 data=10100001 status=11111110 lines=1=on 2=off 3=on 4=off 5=off 6=off 7=off 8=on"' \
 	"$tmp/first.out" || fail "first: no report of the lines as they are"
 
@@ -111,7 +120,7 @@ grep -q 'h1 data=01000000 ' "$tmp/check.out" || fail "check: no report of the li
 play diff "        all: off
         lines:
           2: on" --diff
-for h in $hosts; do expect diff $h "ok=2 changed=1 failed=0" 0x02 "0x85 0x02"; done
+for h in $hosts; do expect diff $h "ok=2 changed=1 failed=0" 0x02 "0x85 0x02 0x02"; done
 for line in '-Data 1 (pin 2): on' '+Data 1 (pin 2): off' '-Data 2 (pin 3): off' '+Data 2 (pin 3): on' \
 	'-Data 8 (pin 9): on' '+Data 8 (pin 9): off' ' Data 4 (pin 5): off'; do
 	grep -qxF -- "$line" "$tmp/diff.out" || fail "diff: no line '$line'"
@@ -128,8 +137,8 @@ play busy "        lines:
 took=$(($(date +%s) - start))
 kill $holder
 wait $holder 2>/dev/null
-expect busy h1 "ok=2 changed=1 failed=0" 0x12 "0x02 0x12"
-expect busy h3 "ok=2 changed=1 failed=0" 0x12 "0x02 0x12"
+expect busy h1 "ok=2 changed=1 failed=0" 0x12 "0x02 0x12 0x12"
+expect busy h3 "ok=2 changed=1 failed=0" 0x12 "0x02 0x12 0x12"
 expect busy h2 "ok=0 changed=0 failed=1" 0x02 ""
 grep -qF "fatal: [h2]: FAILED! => " "$tmp/busy.out" &&
 	grep -qF "\"msg\": \"relayswitch-sim: $tmp/h2.state is busy: locked by another run\"" "$tmp/busy.out" ||
@@ -149,8 +158,20 @@ done <<'CASES'
         lines:\n          1: maybe|The value 'maybe' is not a valid boolean
         all: sometimes|The value 'sometimes' is not a valid boolean
         port: "378; reboot"|port must be a hexadecimal address such as 378 or 0xe800, not '378; reboot'
+        port: "378\\n"|port must be a hexadecimal address such as 378 or 0xe800, not '378\\n'
+        port: "37800"|port must be a hexadecimal address such as 378 or 0xe800, not '37800'
         executable: /nonexistent/relayswitch|No such file or directory: b'/nonexistent/relayswitch'
 CASES
+# A port that drops what is written (nothing at 0xe800 on this simulator):
+# the lines read back are not as written, and the task fails, naming them.
+play dropped "        port: e800
+        lines:
+          1: off
+          3: off"
+for h in $hosts; do expect dropped $h "ok=0 changed=0 failed=1" 0x12 ""; done
+grep -qF '"changed": true, "cmd": ["'"$RELAYSWITCH_SIM"'", "-p", "e800", "-o"], "data": "11111111", "msg": "port e800 did not keep what was written: Data 1 reads on, not off, Data 3 reads on, not off"' \
+	"$tmp/dropped.out" || fail "dropped: $(grep -m1 'FAILED' "$tmp/dropped.out")"
+[ "$(grep -c '^outb 0xe800 ' "$tmp/h1.dropped")" = 3 ] || fail "dropped: not three runs: $(cat "$tmp/h1.dropped")"
 extra_env='        RELAYSWITCH_SIM_GRANTS: "0"' play denied "        lines: {1: on}"
 for h in $hosts; do expect denied $h "ok=0 changed=0 failed=1" 0x12 ""; done
 grep -qF '"msg": "ioperm: Operation not permitted"' "$tmp/denied.out" ||

@@ -1,11 +1,12 @@
 #!/usr/bin/python3
 # SPDX-License-Identifier: GPL-2.0-or-later
 # One power action through labgrid's own Python API, as a labgrid user's
-# script or pytest fixture does it: the environment file's target, its power
-# driver (ExternalPowerDriver or PDUDaemonDriver), and on, off or cycle.
+# script does it: the environment file's target, its power driver, and on,
+# off, cycle or get.
 #
-#   labgrid_power.py ENVIRONMENT TARGET on|off|cycle
-# Prints the driver used; exit status 0 done, 1 the driver raised (said why).
+#   labgrid_power.py ENVIRONMENT TARGET on|off|cycle|get
+# Prints the driver used (and for get, what it read); exit status 0 done, 1
+# the driver or the environment raised (said why).
 import sys
 
 from labgrid import Environment
@@ -13,12 +14,14 @@ from labgrid import Environment
 
 def main():
     config, name, action = sys.argv[1:4]
-    target = Environment(config_file=config).get_target(name)
-    power = target.get_driver('PowerProtocol')
-    print(type(power).__name__)
     try:
-        getattr(power, action)()
-    except Exception as e:  # what labgrid raises for a failed run
+        target = Environment(config_file=config).get_target(name)
+        power = target.get_driver('PowerProtocol')
+        print(type(power).__name__)
+        got = getattr(power, action)()
+        if action == 'get':
+            print(got)
+    except Exception as e:  # what labgrid raises for a failed run or a bad setting
         print('%s: %s' % (type(e).__name__, e))
         return 1
     return 0

@@ -24,8 +24,6 @@ command -v lava-run >/dev/null || skip "no lava-run (package lava-dispatcher)"
 command -v pdudaemon >/dev/null || skip "no pdudaemon (package pdudaemon)"
 command -v pduclient >/dev/null || skip "no pduclient (package pdudaemon-client)"
 command -v ip >/dev/null || skip "no ip (package iproute2)"
-deb=$(ls "$build"/debs/python3-relayswitch_*_all.deb 2>/dev/null | head -n 1)
-[ -n "$deb" ] || skip "no python3-relayswitch in $build/debs: package.deb makes it (packages dpkg-dev debhelper)"
 types=$cache/lava-server/usr/share/lava-server/device-types
 if [ ! -f "$types/base.jinja2" ]; then
 	rm -rf "$cache/lava-server"
@@ -33,18 +31,7 @@ if [ ! -f "$types/base.jinja2" ]; then
 	(cd "$cache/lava-server" && apt-get download -q -o APT::Sandbox::User=root lava-server >/dev/null && dpkg-deb -x lava-server_*.deb .) ||
 		{ echo "FAIL: could not fetch Debian's lava-server for its device-type templates"; exit 1; }
 fi
-if [ "${LAVA_TEST_NETNS:-}" != 1 ]; then
-	LAVA_TEST_NETNS=1 exec unshare -n "$0" "$@"
-fi
-ip link set lo up || exit 1
-
-tmp=$(mktemp -d)
-trap 'kill $(jobs -p) 2>/dev/null; wait; rm -rf "$tmp"' EXIT
-. "$here/sim.sh"
-with_driver "$deb"
-mkdir "$tmp/bin"
-ln -s "$RELAYSWITCH_SIM" "$tmp/bin/relayswitch"
-export PATH=$tmp/bin:$PATH
+. "$here/lab.sh"
 echo "on lava-dispatcher $(dpkg-query -W -f '${Version}' lava-dispatcher)"
 
 # pdudaemon as shipped, but tried once, so that a busy port is given up on

@@ -44,10 +44,3 @@ pdudaemon_up() {
 	echo "FAIL: pdudaemon ($name) did not start: $(cat "$tmp/$name.log" "$tmp/$name.err")"
 	exit 1
 }
-
-# with_driver DEB: our pdudaemon driver, the package DEB unpacked in $tmp and
-# put on Python's path, where pdudaemon finds its entry point.
-with_driver() {
-	dpkg-deb -x "$1" "$tmp/root" || exit 1
-	export PYTHONPATH=$tmp/root/usr/lib/python3/dist-packages
-}

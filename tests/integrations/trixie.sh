@@ -1,10 +1,12 @@
 #!/usr/bin/env bash
 # SPDX-License-Identifier: GPL-2.0-or-later
 # What users run on Debian 13, there: a trixie chroot made by mmdebstrap (once,
-# into CACHE-DIR) with Debian 13's pdudaemon, our python3-relayswitch from
-# debs/ of BUILD-DIR installed by dpkg, and the pdudaemon driver's scenario
-# (pdudaemon-driver.sh) run in it on the simulator, with the shipped
-# pdudaemon.conf, in a network and mount namespace of the test's own.
+# into CACHE-DIR) with Debian 13's pdudaemon and ansible-core, our
+# python3-relayswitch and relayswitch-ansible from debs/ of BUILD-DIR
+# installed by dpkg; in it, on the simulator and in a network and mount
+# namespace of the test's own, the pdudaemon driver's scenario
+# (pdudaemon-driver.sh, with the shipped pdudaemon.conf) and the fleet's
+# (ansible.sh, with the collection where the package put it).
 #
 #   trixie.sh SOURCE-DIR BUILD-DIR CACHE-DIR WORKDIR
 # with $RELAYSWITCH_SIM the simulator (static: it runs in the chroot as it is).
@@ -18,8 +20,9 @@ src=$1 build=$2 cache=$3 work=$4
 for tool in mmdebstrap:mmdebstrap unshare:util-linux ip:iproute2; do
 	command -v "${tool%%:*}" >/dev/null || skip "no ${tool%%:*} (package ${tool#*:})"
 done
-deb=$(ls "$build"/debs/python3-relayswitch_*_all.deb 2>/dev/null | head -n 1)
-[ -n "$deb" ] || skip "no python3-relayswitch in $build/debs: package.deb makes it (packages dpkg-dev debhelper)"
+debs=$(ls "$build"/debs/python3-relayswitch_*_all.deb "$build"/debs/relayswitch-ansible_*_all.deb 2>/dev/null)
+[ "$(echo "$debs" | wc -w)" = 2 ] ||
+	skip "no python3-relayswitch and relayswitch-ansible in $build/debs: package.deb makes them (packages dpkg-dev debhelper)"
 
 tar=$cache/trixie-labs.tar
 mkdir -p "$cache"
@@ -34,16 +37,21 @@ rm -rf "$work"
 root=$work/root
 mkdir -p "$root"
 tar -C "$root" -xf "$tar" || exit 1
-cp "$deb" "$root/tmp/python3-relayswitch.deb"
-chroot "$root" dpkg -i /tmp/python3-relayswitch.deb >"$work/dpkg.log" 2>&1 ||
-	{ cat "$work/dpkg.log"; echo "FAIL: python3-relayswitch does not install on Debian 13"; exit 1; }
-echo "on $(chroot "$root" dpkg-query -W -f '${Package} ${Version}' pdudaemon)"
-mkdir -p "$root/test"
+cp $debs "$root/tmp/"
+chroot "$root" sh -c 'dpkg -i /tmp/*.deb' >"$work/dpkg.log" 2>&1 ||
+	{ cat "$work/dpkg.log"; echo "FAIL: python3-relayswitch or relayswitch-ansible does not install on Debian 13"; exit 1; }
+echo "on $(chroot "$root" dpkg-query -W -f '${Package} ${Version}, ' pdudaemon ansible-core)"
+mkdir -p "$root/test/integrations"
 cp "$RELAYSWITCH_SIM" "$root/test/relayswitch-sim"
-cp "$here/pdudaemon-driver.sh" "$here/sim.sh" "$src/dist/examples/pdudaemon.conf" "$root/test/"
+cp "$here/../skip.sh" "$src/dist/examples/pdudaemon.conf" "$root/test/"
+cp "$here/pdudaemon-driver.sh" "$here/sim.sh" "$here/ansible.sh" "$root/test/integrations/"
 # Debian 13's pdudaemon reads the TCP listener's port with int(), the HTTP
 # one's not.
 unshare -n -m --propagation private bash -c '
-	ip link set lo up && mount -t proc proc "$1/proc" && mount --rbind /dev "$1/dev" &&
-	chroot "$1" /test/pdudaemon-driver.sh /test/relayswitch-sim /test/pdudaemon.conf /test/work tcp' \
-	- "$root"
+	ip link set lo up && mount -t proc proc "$1/proc" && mount --rbind /dev "$1/dev" || exit 1
+	bad=0
+	chroot "$1" /test/integrations/pdudaemon-driver.sh /test/relayswitch-sim /test/pdudaemon.conf \
+		/test/work tcp || bad=1
+	chroot "$1" env RELAYSWITCH_SIM=/test/relayswitch-sim CI="${CI:-}" \
+		/test/integrations/ansible.sh /usr/share/ansible/collections || bad=1
+	exit $bad' - "$root"

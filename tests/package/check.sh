@@ -202,6 +202,7 @@ $site/relayswitch-0.4.0.dist-info/entry_points.txt
 $site/relayswitch-0.4.0.dist-info/top_level.txt
 $site/relayswitch/__init__.py
 $site/relayswitch/command.py
+$site/relayswitch/labgrid.py
 $site/relayswitch/pdudaemon.py
 usr/share/doc/python3-relayswitch/changelog.gz
 usr/share/doc/python3-relayswitch/copyright

@@ -84,9 +84,11 @@ NET
 	(cd "$root" && find . | cpio -o -H newc --quiet) >"$work/initrd" || exit 1
 	rm -rf "$root"
 
-	# Here: the collection from its package, and the shipped labgrid environment
-	# pointed at the PC's pdudaemon.
+	# Here: the collection from its package, our labgrid driver from its, and
+	# the shipped labgrid environment, relay-pc being the PC (over SSH, and its
+	# pdudaemon through a tunnel).
 	dpkg-deb -x "$ansible_deb" "$work/ansible"
+	dpkg-deb -x "$python_deb" "$work/python"
 	cat >"$work/inventory" <<INV
 [lab]
 relay-pc ansible_host=127.0.0.1 ansible_port=$ssh_port ansible_user=alice ansible_python_interpreter=/usr/bin/python3 ansible_ssh_private_key_file=$work/key ansible_ssh_common_args='$sshopts'
@@ -102,6 +104,23 @@ INV
           6: off
 PLAY
 	sed "s/host: relay-pc:16421/host: 127.0.0.1:$pdu_port/" "$src/dist/examples/labgrid-env.yaml" >"$work/env.yaml"
+	# labgrid's SSH reads the user's own ssh configuration: here, relay-pc is
+	# the forwarded port, as alice, by the test's key and the PC's host key.
+	cat >"$work/ssh_config" <<CONF
+Host relay-pc
+	HostName 127.0.0.1
+	Port $ssh_port
+	User alice
+	IdentityFile $work/key
+	IdentitiesOnly yes
+	HostKeyAlias relay-pc
+	UserKnownHostsFile $work/known_hosts
+	BatchMode yes
+	ConnectTimeout 20
+CONF
+	mkdir -p "$work/sshbin"
+	printf '#!/bin/sh\nexec /usr/bin/ssh -F %s "$@"\n' "$work/ssh_config" >"$work/sshbin/ssh"
+	chmod 755 "$work/sshbin/ssh"
 }
 
 # The PC is made with the network (mmdebstrap fetches Debian's packages); it is
@@ -139,6 +158,24 @@ scenario() {
 				"$work/ansible.$run")"
 		latch "after the $run run"
 	done
+	# labgrid here runs relayswitch on the PC over its own SSH connection, as
+	# alice, with our driver: on, off, get, and a port held in the PC past the
+	# bound raises here with the PC's message.
+	ssh-keyscan -p $ssh_port 127.0.0.1 2>/dev/null | sed 's/^[^ ]*/relay-pc/' >"$work/known_hosts"
+	lab() {
+		PATH=$work/sshbin:$PATH PYTHONPATH=$work/python/usr/lib/python3/dist-packages timeout 120 \
+			/usr/bin/python3 "$here/../integrations/labgrid_power.py" "$work/env.yaml" "$@"
+	}
+	for action in on get off get; do
+		lab board-remote $action >"$work/labgrid.ssh.$action" 2>&1
+		echo "labgrid board-remote $action: status $?, by $(paste -sd ' ' "$work/labgrid.ssh.$action")"
+		latch "after labgrid board-remote $action"
+	done
+	in_pc 'flock -F /dev/parport0 flock -F /dev/parport1 sleep 12 >/dev/null 2>&1 &'
+	lab board-remote on >"$work/labgrid.ssh.busy" 2>&1
+	echo "labgrid board-remote on, the port held: status $?, by $(paste -sd ' ' "$work/labgrid.ssh.busy")"
+	sleep 3
+	latch "after labgrid board-remote on, the port held"
 	# labgrid here reaches the PC's pdudaemon, which listens on the PC's own
 	# 127.0.0.1, through an SSH tunnel as alice.
 	timeout 600 ssh $sshopts -p $ssh_port -N -o ExitOnForwardFailure=yes \
@@ -149,18 +186,16 @@ scenario() {
 		sleep 0.5
 	done
 	for action in on off cycle; do
-		timeout 120 /usr/bin/python3 "$here/../integrations/labgrid_power.py" "$work/env.yaml" board-remote \
-			$action >"$work/labgrid.$action" 2>&1
-		echo "labgrid board-remote $action: status $?, by $(head -n 1 "$work/labgrid.$action")"
+		lab board-pdudaemon $action >"$work/labgrid.$action" 2>&1
+		echo "labgrid board-pdudaemon $action: status $?, by $(head -n 1 "$work/labgrid.$action")"
 		latch "after labgrid $action"
 	done
 	# A run that fails: the port's device lock held in the PC for 12 s, past the
 	# bound. The driver raises with relayswitch's message, which pdudaemon's
 	# journal shows, and pdudaemon tries again: that run switches the line.
 	in_pc 'flock -F /dev/parport0 flock -F /dev/parport1 sleep 12 >/dev/null 2>&1 &'
-	timeout 120 /usr/bin/python3 "$here/../integrations/labgrid_power.py" "$work/env.yaml" board-remote \
-		off >"$work/labgrid.busy" 2>&1
-	echo "labgrid board-remote off, the port held: status $?, by $(head -n 1 "$work/labgrid.busy")"
+	lab board-pdudaemon off >"$work/labgrid.busy" 2>&1
+	echo "labgrid board-pdudaemon off, the port held: status $?, by $(head -n 1 "$work/labgrid.busy")"
 	in_pc pkill -x sleep
 	latch "after labgrid off, the port held"
 	kill $tunnel
