@@ -8,6 +8,7 @@
 #include <stdarg.h>
 #include <stdio.h>
 #include <stdlib.h>
+#include <string.h>
 
 #include "portio.h"
 
@@ -19,19 +20,32 @@ void port_hold_xfsz()
 	sigprocmask(SIG_BLOCK, &xfsz, nullptr);
 }
 
+// "<port_program>: " and text on standard error, in one write, so that runs
+// sharing an error output never mix their lines.
+static void say(const char *text)
+{
+	char line[8192];
+	size_t n = strlen(port_program), len = strlen(text);
+	if (len > sizeof line - n - 3)
+		len = sizeof line - n - 3;
+	memcpy(line, port_program, n);
+	memcpy(line + n, ": ", 2);
+	memcpy(line + n + 2, text, len);
+	line[n + 2 + len] = '\0';
+	fputs(line, stderr);
+}
+
 void port_fail(const char *format, ...)
 {
 	int e = errno;	// for a %m in format
 	port_hold_xfsz();
-	// One write, so that runs sharing an error output never mix their lines.
-	char line[8192];
-	int n = snprintf(line, sizeof line, "%s: ", port_program);
+	char text[8000];
 	va_list ap;
 	va_start(ap, format);
 	errno = e;
-	vsnprintf(line + n, sizeof line - n, format, ap);
+	vsnprintf(text, sizeof text, format, ap);
 	va_end(ap);
-	fputs(line, stderr);
+	say(text);
 	exit(1);
 }
 
@@ -41,9 +55,9 @@ void port_fail(const char *format, ...)
 {
 	port_hold_xfsz();
 	perror("ioperm");
-	char why[160];
-	if (io_why(why, sizeof why))
-		port_fail("%s\n", why);
+	char line[160];
+	if (const char *why = io_why(line, sizeof line))
+		say(why);
 	exit(1);
 }
 

@@ -20,9 +20,9 @@ int io_in(int port);
 // write is refused.
 int io_out(int value, int port);
 
-// After a refusal: 1 with why the port could not be had, in a line of at most
-// size - 1 bytes (without "\n"), where the backend knows more than errno says;
-// else 0.
-int io_why(char *line, int size);
+// After a refusal: why the port could not be had, a line ending in "\n" (in
+// line, of at most size - 1 bytes, or a text of the backend's own), where the
+// backend knows more than errno says; else nullptr.
+const char *io_why(char *line, int size);
 
 #endif

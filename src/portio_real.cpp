@@ -215,24 +215,22 @@ int io_out(int value, int port)
 	return 0;
 }
 
-int io_why(char *line, int size)
+const char *io_why(char *line, int size)
 {
 	if (why.kind == DEVICE_ERROR) {
-		snprintf(line, size, "/dev/parport%d: %s", why.dev, strerror(why.err));
-		return 1;
+		snprintf(line, size, "/dev/parport%d: %s\n", why.dev, strerror(why.err));
+		return line;
 	}
 	if (why.kind != NOT_SERVED)
-		return 0;
+		return nullptr;
 	enum { MAX = 16 };
 	int base[MAX], n = parport_served(base, MAX);
-	if (n == 0) {
-		snprintf(line, size, "no /dev/parport* devices: load parport_pc and ppdev");
-		return 1;
-	}
+	if (n == 0)
+		return "no /dev/parport* devices: load parport_pc and ppdev\n";
 	int len = snprintf(line, size, "no parallel-port driver serves 0x%x (it serves", why.port);
 	for (int i = 0; i < n && len < size; i++)
 		len += snprintf(line + len, size - len, " 0x%x", base[i]);
 	if (len < size)
-		snprintf(line + len, size - len, ")");
-	return 1;
+		snprintf(line + len, size - len, ")\n");
+	return line;
 }

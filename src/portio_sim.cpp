@@ -399,7 +399,7 @@ int io_out(int value, int port)
 
 // A refusal here is the grants running out or a range past the I/O space:
 // errno says all of it.
-int io_why(char *, int)
+const char *io_why(char *, int)
 {
-	return 0;
+	return nullptr;
 }
