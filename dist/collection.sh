@@ -13,8 +13,6 @@ src=$1 out=$2
 . "$(dirname "$0")/pack.sh"
 # The collection's version is the package's.
 says_version ansible/galaxy.yml "version: $version"
-stage=$(mktemp -d)
-trap 'rm -rf "$stage"' EXIT
 # ansible-galaxy writes nothing into the source tree, but reads all of it:
 # a copy of the collection's own files alone. Ansible runs in a UTF-8 locale
 # only, whatever the build's.

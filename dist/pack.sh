@@ -1,12 +1,16 @@
 # SPDX-License-Identifier: GPL-2.0-or-later
 # Sourced by release.sh, collection.sh and wheel.sh, with $src the source
-# tree: the release's version, and how a release archive is packed, so that
-# every build of one commit makes the same bytes. The one date it stamps,
-# $epoch, is SOURCE_DATE_EPOCH, else the last commit's, else the changelog's.
+# tree: the release's version, a staging directory $stage removed at the end,
+# and how a release archive is packed, so that every build of one commit makes
+# the same bytes. The one date it stamps, $epoch, is SOURCE_DATE_EPOCH, else
+# the last commit's, else the changelog's.
 epoch=${SOURCE_DATE_EPOCH:-$(git -C "$src" log -1 --format=%ct 2>/dev/null || true)}
 if [ -z "$epoch" ]; then
 	epoch=$(date -d "$(sed -n 's/^ -- .*>  //p' "$src/debian/changelog" | head -n 1)" +%s)
 fi
+
+stage=$(mktemp -d)
+trap 'rm -rf "$stage"' EXIT
 
 # The release's version, the changelog's; says_version FILE LINE: FILE, whose
 # line LINE must name it, does so, else the build stops.

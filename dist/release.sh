@@ -13,8 +13,6 @@
 set -eu
 build=$1 src=$2 out=$3 name=$4
 . "$(dirname "$0")/pack.sh"
-stage=$(mktemp -d)
-trap 'rm -rf "$stage"' EXIT
 DESTDIR=$stage cmake --install "$build" --prefix /usr/local --strip >/dev/null
 mkdir -p "$out"
 pack "$stage/usr/local" "$out/$name.tar.gz" .

@@ -12,8 +12,6 @@ src=$1 out=$2
 . "$(dirname "$0")/pack.sh"
 # The package's version is the Debian package's.
 says_version python/pyproject.toml "version = \"$version\""
-stage=$(mktemp -d)
-trap 'rm -rf "$stage"' EXIT
 # The wheel keeps the modes of the files the build writes: the same whatever
 # the umask and the checkout's modes.
 umask 022

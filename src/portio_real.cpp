@@ -205,8 +205,6 @@ int io_out(int value, int port)
 		return 0;
 	}
 	if (route == UNSERVED || port != locks[granted].key) {
-		if (route == DRIVER)
-			why.kind = NO_REASON;	// served, but for its data register only
 		errno = refusal;
 		return -1;
 	}

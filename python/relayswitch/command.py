@@ -59,25 +59,10 @@ def run(cmd):
         raise RelaySwitchError('cannot run %s: %s' % (cmd[0], e.strerror)) from None
     except subprocess.TimeoutExpired:
         raise RelaySwitchError('%s did not end in %d s' % (' '.join(cmd), TIMEOUT)) from None
-    return result(cmd, done.returncode, done.stdout, done.stderr)
-
-
-def result(cmd, status, out, err):
-    """What a run gave: its standard output when status is 0, else raises."""
-    out = out.decode('utf-8', 'replace')
-    if status != 0:
-        said = err.decode('utf-8', 'replace').strip()
-        raise RelaySwitchError(said or '%s exited with status %d' % (' '.join(cmd), status))
-    return out
-
-
-def lines(out):
-    """The data and status fields of a -o line, the last line of out."""
-    last = out.strip().splitlines()[-1:] or ['']
-    m = _STATUS_LINE.fullmatch(last[0])
-    if not m:
-        raise RelaySwitchError('relayswitch printed no status line: %r' % out)
-    return m.group(1), m.group(2)
+    if done.returncode != 0:
+        said = done.stderr.decode('utf-8', 'replace').strip()
+        raise RelaySwitchError(said or '%s exited with status %d' % (' '.join(cmd), done.returncode))
+    return done.stdout.decode('utf-8', 'replace')
 
 
 def switching(line, on):
@@ -86,5 +71,10 @@ def switching(line, on):
 
 
 def data(out):
-    """The data lines a -o line shows, Data 1 first, as 8 characters of 0 and 1."""
-    return lines(out)[0]
+    """The data lines the -o line that ends out shows, Data 1 first, as 8
+    characters of 0 and 1."""
+    last = out.strip().splitlines()[-1:] or ['']
+    m = _STATUS_LINE.fullmatch(last[0])
+    if not m:
+        raise RelaySwitchError('relayswitch printed no status line: %r' % out)
+    return m.group(1)

