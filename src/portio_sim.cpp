@@ -29,7 +29,6 @@
 //                           "outb 0x378 0x01"
 //   RELAYSWITCH_SIM_GRANTS  grant only this many permission requests; later ones
 //                           are refused with EPERM (0: an unprivileged user)
-#include <dirent.h>
 #include <errno.h>
 #include <fcntl.h>
 #include <limits.h>
@@ -179,9 +178,14 @@ static void clear_leftovers(int dirfd, const char *path)
 	alignas(8) char buf[4096];
 	for (long n; (n = syscall(SYS_getdents64, dirfd, buf, sizeof buf)) > 0;) {
 		for (long at = 0; at < n;) {
-			struct dirent64 *e = reinterpret_cast<struct dirent64 *>(buf + at);
-			at += e->d_reclen;
-			const char *name = e->d_name;
+			// The kernel's record: 64-bit inode and offset, then its length
+			// and type, then the name. Read by offset, since the C
+			// libraries name it differently (musl has no dirent64 now, and
+			// glibc's 32-bit dirent is another layout).
+			unsigned short reclen;
+			memcpy(&reclen, buf + at + 16, sizeof reclen);
+			const char *name = buf + at + 19;
+			at += reclen;
 			struct stat st;
 			if (strnlen(name, want + 1) != want || memcmp(name, base, baselen) != 0 ||
 			    name[baselen] != '.' || memcmp(name + want - suffixlen, new_suffix, suffixlen) != 0)

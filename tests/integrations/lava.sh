@@ -1,7 +1,8 @@
 #!/usr/bin/env bash
 # SPDX-License-Identifier: GPL-2.0-or-later
 # The shipped LAVA device-dictionary lines (dist/examples/lava-device.jinja2)
-# through LAVA's own dispatcher, Debian 12's lava-run: the device's YAML is
+# through LAVA's own dispatcher, lava-run (Debian 12's here, Debian 14's in
+# chroot.sh): the device's YAML is
 # rendered by LAVA's templates (base.jinja2 from Debian's lava-server package,
 # unpacked into CACHE-DIR, not installed) under a device type of the test's own
 # (lava/relayboard.jinja2, booted by the minimal method), and a job that resets
@@ -9,8 +10,9 @@
 # both the relayswitch set and the pduclient set, the latter to pdudaemon with
 # our driver (python3-relayswitch of debs/ in BUILD-DIR) on 127.0.0.1 of a
 # network namespace of the test's own. A job on a port another run holds past
-# the bound ends Incomplete with relayswitch's set, and Complete through this
-# pdudaemon, which answers OK all the same: the failure is in its log.
+# the bound ends Incomplete with relayswitch's set; through pdudaemon too where
+# it answers with the outcome (1.0 on), and Complete through an older one,
+# which answers OK all the same: the failure is in its log.
 #
 #   lava.sh SOURCE-DIR BUILD-DIR CACHE-DIR
 # with $RELAYSWITCH_SIM the simulator. Exit status 0 good, 1 bad, 77 skipped
@@ -58,11 +60,22 @@ assert ('relayswitch' if which == 'relayswitch' else 'pduclient') in str(command
 print(out)
 PY
 }
-# job NAME: the reset job on the device; its status, and what LAVA said of the job.
+# job NAME: the reset job on the device; its status, and what LAVA said of the
+# job (result, error_type, error_msg).
 job() {
 	lava-run --job-id "$1" --output-dir "$tmp/out.$1" --device "$tmp/device.yaml" "$here/lava/reset.yaml" \
 		>"$tmp/lava.$1" 2>&1
-	echo "status $? $(sed -n 's/.*"case": "job", \(.*\)}}$/\1/p' "$tmp/lava.$1")"
+	echo "status $? $(/usr/bin/python3 - "$tmp/lava.$1" <<'PY'
+import json, sys
+for line in open(sys.argv[1]):
+    try:
+        said = json.loads(line)['msg']
+    except (ValueError, KeyError, TypeError):
+        continue
+    if isinstance(said, dict) and said.get('case') == 'job':
+        print(' '.join('%s=%s' % (k, said[k]) for k in ('result', 'error_type', 'error_msg') if k in said))
+PY
+)"
 }
 # came WHAT GOT WANT JOB: what the job came to, as it should.
 came() {
@@ -83,16 +96,22 @@ for set in relayswitch pdudaemon; do
 	printf '0x378 0x80\n' >"$tmp/state"
 	: >"$tmp/log"
 	got=$(job $set)
-	came "LAVA, $set's lines" "$got" 'status 0 "definition": "lava", "result": "pass"' $set
+	came "LAVA, $set's lines" "$got" 'status 0 result=pass' $set
 	[ "$(writes)" = "0x80 0x84 0x80" ] || fail "LAVA, $set's lines: the reset and power off wrote otherwise"
 	hold 20
 	got=$(job $set-busy)
 	wait $holder
 	case $set in
 	relayswitch) came "LAVA, $set's lines, the port busy" "$got" \
-		*'status 1 "definition": "lava", "error_msg": "Unable to reboot: '\''relayswitch -p 378 -3 off'\'' failed", "error_type": "Infrastructure", "result": "fail"' \
+		"status 1 result=fail error_type=Infrastructure error_msg=Unable to reboot: 'relayswitch -p 378 -3 off' failed" \
 		$set-busy ;;
-	pdudaemon) came "LAVA, $set's lines, the port busy: the job goes on" "$got" 'status 0 *"result": "pass"' $set-busy
+	pdudaemon) if [ $answers_outcome = 1 ]; then
+			came "LAVA, $set's lines, the port busy" "$got" \
+				"status 1 result=fail error_type=Infrastructure error_msg=Unable to reboot: 'pduclient * --command reboot --delay 5' failed" \
+				$set-busy
+		else
+			came "LAVA, $set's lines, the port busy: the job goes on" "$got" 'status 0 result=pass' $set-busy
+		fi
 		grep -q 'Failed to execute job: 3 off (attempts left 0)' "$tmp/pdudaemon.log" &&
 			grep -qF "relayswitch-sim: $tmp/state is busy: locked by another run" "$tmp/pdudaemon.log" ||
 			fail "pdudaemon's log does not show the busy port" ;;

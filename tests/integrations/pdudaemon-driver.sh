@@ -4,8 +4,9 @@
 # this system has, with the shipped pdudaemon.conf, the simulator as each
 # PDU's executable: requests over HTTP switch the lines; a port number the
 # driver doesn't take, by HTTP, TCP or --drive, runs nothing; a busy port is
-# logged with the program's message and tried again until the switch lands; a
-# bad port setting stops pdudaemon. Run in a network namespace of the test's
+# logged with the program's message and tried again until the switch lands,
+# and where pdudaemon answers with the outcome (1.0 on), one busy past the
+# retries fails the request; a bad port setting stops pdudaemon. Run in a network namespace of the test's
 # own, with its loopback up: pdudaemon listens on 127.0.0.1:16421 as shipped.
 #
 #   pdudaemon-driver.sh SIMULATOR PDUDAEMON.CONF WORKDIR [INT-CHANNEL...]
@@ -41,10 +42,11 @@ start() {
 	sed "s/\"port\": 16421/\"port\": $2/" "$tmp/pdudaemon.conf" >"$tmp/$1.conf"
 	pdudaemon_up "$tmp/$1.conf" "$1" "$2" --listener "$1"
 }
-# ask REQUEST PDU PORT [DELAY]: an HTTP request, as labgrid and pduclient send it.
+# ask REQUEST PDU PORT [DELAY]: an HTTP request, as labgrid and pduclient send
+# it; the answer, then its HTTP status on a line.
 ask() {
 	curl -sS --max-time 60 --get --data-urlencode "hostname=$2" --data-urlencode "port=$3" \
-		${4:+--data-urlencode "delay=$4"} "http://127.0.0.1:16421/power/control/$1"
+		${4:+--data-urlencode "delay=$4"} -w '%{http_code}\n' "http://127.0.0.1:16421/power/control/$1"
 }
 # tell LINE: a request to the TCP listener, and its answer.
 tell() {
@@ -64,7 +66,8 @@ ask reboot relays-378 3 1 >>"$tmp/answers" && check "HTTP reboot 3" 0x04 "0x00 0
 ask on relays-278 2 >>"$tmp/answers" && check "HTTP on 2 of relays-278" 0x04 ""
 [ "$(latch 0x278)" = 0x02 ] || fail "HTTP on 2 of relays-278: 0x278 is $(latch 0x278)"
 tell 'relays-378 6 on' >>"$tmp/answers" && check "TCP on 6" 0x24 0x24
-[ "$(grep -c 'OK - accepted request' "$tmp/answers")" = 4 ] || fail "HTTP answered: $(cat "$tmp/answers")"
+[ "$(grep -c 'OK - accepted request' "$tmp/answers")" = 4 ] && [ "$(grep -c '^200$' "$tmp/answers")" = 4 ] ||
+	fail "HTTP answered: $(cat "$tmp/answers")"
 grep -qx ack "$tmp/answers" || fail "TCP answered: $(cat "$tmp/answers")"
 
 # The port numbers refused, each to a PDU of its own, all lines on: nothing
@@ -95,6 +98,12 @@ for channel in http tcp drive; do
 		[ "$accesses" = 0 ] || fail "refused port numbers by $channel: $accesses accesses to the port" ;;
 	esac
 	[ ! -e "$tmp/touched" ] || fail "refused port numbers by $channel: a request ran a command"
+	if [ $channel = http ] && [ $answers_outcome = 1 ]; then
+		for answer in "$tmp"/bad.http.*; do
+			[ "$(tr '\n' ' ' <"$answer")" = "Invalid request 500 " ] ||
+				fail "a refused port number by HTTP was answered: $(cat "$answer")"
+		done
+	fi
 done
 grep -q "ValueError: a data line is 1 to 8, not '3;touch $tmp/touched'" "$tmp"/bad.drive.* ||
 	fail "--drive with a command for a port: $(cat "$tmp/bad.drive.1")"
@@ -112,6 +121,25 @@ grep -qF "relayswitch-sim: $tmp/state is busy: locked by another run" "$tmp/http
 	fail "the busy run's message is not in pdudaemon's log"
 grep -q 'Failed to execute job: 5 on (attempts left 2)' "$tmp/http.log" ||
 	fail "pdudaemon logged no retry: $(grep -i fail "$tmp/http.log")"
+
+# Where pdudaemon answers with the outcome: a port busy past the retries (one,
+# for bad-1) fails the request, and pduclient with it, the program's message
+# in the log; held until the request has been answered.
+if [ $answers_outcome = 1 ]; then
+	: >"$tmp/log"
+	: >"$tmp/http.log"
+	flock -F -x "$tmp/state" sleep 120 &
+	holder=$!
+	sleep 0.5
+	timeout 60 pduclient --http --daemon 127.0.0.1 --hostname bad-1 --port 5 --command off >"$tmp/pduclient.busy" 2>&1
+	status=$?
+	kill $holder
+	wait $holder 2>/dev/null
+	[ $status = 127 ] || fail "pduclient, the port busy past the retries: status $status, $(cat "$tmp/pduclient.busy")"
+	check "HTTP off 5, the port busy past the retries" 0x10 ""
+	grep -qF "relayswitch-sim: $tmp/state is busy: locked by another run" "$tmp/http.log" ||
+		fail "the busy run's message is not in pdudaemon's log, the port busy past the retries"
+fi
 
 # pdudaemon goes on answering.
 ask on relays-378 1 >/dev/null && check "HTTP on 1, last" 0x11 0x11

@@ -30,6 +30,13 @@ check() {
 	[ "$got" = "$3" ] || fail "$1: the runs wrote '$got', not '$3'"
 }
 
+# pdudaemon from 1.0 on answers a request once it is done, with its outcome;
+# before, it answers OK to any request it queues.
+case $(dpkg-query -W -f '${Version}' pdudaemon 2>/dev/null) in
+0.*) answers_outcome=0 ;;
+*) answers_outcome=1 ;;
+esac
+
 # pdudaemon_up CONF NAME PORT [OPTION...]: pdudaemon with CONF in the
 # background, its log $tmp/NAME.log (its output NAME.err), once it listens on
 # 127.0.0.1:PORT; else the test ends.

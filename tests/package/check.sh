@@ -4,10 +4,11 @@
 # examples as README shows them, Debian's build of the package and what
 # lintian says of it, the boot unit and the bash
 # completion; what the static programs are made of; that two builds are the
-# same bit for bit, and that the package builds from its Build-Depends alone.
+# same bit for bit, that the package builds from its Build-Depends alone, and
+# that a newcomer's commands and Debian's build pass on Debian 13 and 14.
 # The programs built are $RELAYSWITCH and $RELAYSWITCH_SIM.
 #
-#   check.sh man|install|examples|deb|lintian|repro|builddeps|unit|completion|static SOURCE-DIR BUILD-DIR
+#   check.sh man|install|examples|deb|lintian|repro|builddeps|trixie|forky|unit|completion|static SOURCE-DIR BUILD-DIR
 # Exit status 0 good, 1 bad (says why), 77 skipped for want of a tool (a failure
 # in CI, CI=true).
 set -u
@@ -22,6 +23,15 @@ fail() {
 . "$(dirname "$0")/../skip.sh"
 need() {
 	command -v "$1" >/dev/null || skip "no $1"
+}
+
+# lintian_clean OUTPUT: lintian said nothing but what it says to root, and
+# what no override can reach: bookworm's debhelper copies Static-Built-Using
+# into the -dbgsym package, which has no overrides, and a lintian that
+# predates the field (bookworm's) warns of it there.
+lintian_clean() {
+	grep -v -e 'running with root privileges' \
+		-e '^W: relayswitch-dbgsym: unknown-field Static-Built-Using$' "$1" && fail "lintian"
 }
 
 # What a package build finds on PATH: Debian's own tools, as on a build
@@ -113,13 +123,16 @@ deb)
 	need dh
 	arch=$(dpkg --print-architecture)
 	grep -q RELAYSWITCH_M32:BOOL=ON "$build/CMakeCache.txt" && arch=i386
+	cross=
+	[ "$arch" = "$(dpkg --print-architecture)" ] || cross="-a $arch"
+	# debhelper alone is not the Build-Depends: say what else to install.
+	(cd "$src" && dpkg-checkbuilddeps $cross -Pnocheck) >"$tmp/unmet" 2>&1 ||
+		skip "$(sed 's/^dpkg-checkbuilddeps: error: //' "$tmp/unmet") (sudo apt-get build-dep ./ installs them)"
 	debs=$build/debs
 	rm -rf "$debs"
 	mkdir -p "$debs/src"
 	copy_source "$src" "$debs/src"
 	(cd "$debs/src" && dpkg-source -b . >"$debs/source.log" 2>&1) || { cat "$debs/source.log"; exit 1; }
-	cross=
-	[ "$arch" = "$(dpkg --print-architecture)" ] || cross="-a $arch"
 	# The tests ran in this build tree already: the package is built without them.
 	(cd "$debs/src" && PATH=$debian_path DEB_BUILD_OPTIONS="nocheck parallel=$(nproc)" \
 		dpkg-buildpackage $cross -Pnocheck -b -us -uc \
@@ -210,11 +223,12 @@ LIST
 )
 	[ "$got" = "$want" ] || fail "python3-relayswitch holds:"$'\n'"$got"
 	[ "$(dpkg-deb -f "$python" Architecture)" = all ] || fail "python3-relayswitch is not Architecture: all"
-	# Debian 12's pdudaemon finds drivers through pkg_resources, and doesn't depend on it.
-	for dep in python3-pkg-resources python3:any; do
-		case ", $(dpkg-deb -f "$python" Depends)," in
-		*", $dep,"*) ;;
-		*) fail "python3-relayswitch does not depend on $dep: $(dpkg-deb -f "$python" Depends)" ;;
+	# Debian 12's and 13's pdudaemon find drivers through pkg_resources, and
+	# don't depend on it; Debian 14 has no pkg_resources.
+	for dep in Depends:python3:any Recommends:python3-pkg-resources; do
+		case ", $(dpkg-deb -f "$python" "${dep%%:*}")," in
+		*", ${dep#*:},"*) ;;
+		*) fail "python3-relayswitch's ${dep%%:*} lack ${dep#*:}: $(dpkg-deb -f "$python" "${dep%%:*}")" ;;
 		esac
 	done
 	dpkg-deb --fsys-tarfile "$python" | tar -xO "./$site/relayswitch-0.4.0.dist-info/entry_points.txt" |
@@ -234,13 +248,9 @@ lintian)
 	need lintian
 	ls "$build"/debs/*.dsc "$build"/debs/*.deb >/dev/null 2>&1 ||
 		skip "no packages: package.deb makes them (packages dpkg-dev debhelper)"
-	# The one thing an override can't reach: bookworm's debhelper copies
-	# Static-Built-Using into the -dbgsym package, which has no overrides, and a
-	# lintian that predates the field (bookworm's) warns of it there.
 	lintian --fail-on error "$build"/debs/*.dsc "$build"/debs/*.deb >"$tmp/lintian" 2>&1 ||
 		fail "lintian: $(cat "$tmp/lintian")"
-	grep -v -e 'running with root privileges' \
-		-e '^W: relayswitch-dbgsym: unknown-field Static-Built-Using$' "$tmp/lintian" && fail "lintian"
+	lintian_clean "$tmp/lintian"
 	;;
 repro)
 	# Bit-identical builds: one commit built twice, in directories of other
@@ -311,6 +321,56 @@ builddeps)
 		>"$tmp/build.log" 2>&1 || { tail -n 40 "$tmp/build.log"; fail "the build in a clean Debian 12"; }
 	grep -E 'tests passed|Test #' "$tmp/build.log" | tail -n 3
 	ls "$root/build"/*.deb >/dev/null 2>&1 || fail "no package made"
+	;;
+trixie|forky)
+	# A newcomer on Debian 13 or 14, then Debian's build there: in a clean
+	# system of that release with only the packages README names, README's two
+	# commands from a copy of the source; then, with what `apt-get build-dep`
+	# adds (build-essential and the Build-Depends), the source and binary
+	# packages built with their tests, and that release's lintian on them. The
+	# packages stay in debs-RELEASE of the build tree for that release's lab
+	# tools.
+	need mmdebstrap
+	need unshare
+	[ "$(id -u)" = 0 ] || skip "not root: the build system is made with chroot"
+	readme=$(tr '\n' ' ' <"$src/README.md")
+	pkgs=$(grep -o '`sudo apt-get install [^`]*`' <<<"$readme" | head -n 1 | tr -d '`')
+	pkgs=${pkgs#sudo apt-get install }
+	[ -n "$pkgs" ] || { fail "README names no packages to install"; exit 1; }
+	echo "README's packages: $pkgs"
+	root=$tmp/chroot
+	# testing's Release file may be past its date between two of the mirror's runs
+	mmdebstrap --quiet --variant=apt --include="${pkgs// /,}" --aptopt='Acquire::Check-Valid-Until "false"' \
+		"$what" "$root" >"$tmp/mmdebstrap.log" 2>&1 || { cat "$tmp/mmdebstrap.log"; fail "mmdebstrap"; exit 1; }
+	cp /etc/resolv.conf "$root/etc/"
+	mkdir -p "$root/build/readme/src" "$root/build/package/relayswitch"
+	copy_source "$src" "$root/build/readme/src"
+	copy_source "$src" "$root/build/package/relayswitch"
+	grep '^    cmake -S \. -B build' "$src/README.md" | head -n 2 >"$root/build/readme/commands"
+	# in_root COMMAND LOG WHAT: COMMAND in that system as a user's shell runs it
+	# (its /proc and /dev, none of this run's environment), its output in LOG.
+	in_root() {
+		unshare -m --propagation private sh -c 'mount -t proc proc "$1/proc" && mount --rbind /dev "$1/dev" &&
+			exec chroot "$1" env -i PATH=/usr/sbin:/usr/bin:/sbin:/bin HOME=/root LANG=C.UTF-8 \
+			DEBIAN_FRONTEND=noninteractive sh -ec "$2"' - "$root" "$1" >"$tmp/$2" 2>&1 ||
+			{ tail -n 40 "$tmp/$2"; fail "$3 on $what"; exit 1; }
+	}
+	while read -r cmd; do
+		in_root "cd /build/readme/src && $cmd" readme.log "README's command $cmd"
+		grep -E '^[01]{8} [01]{8}$|tests passed' "$tmp/readme.log"
+		rm -rf "$root/build/readme/src/build"
+	done <"$root/build/readme/commands"
+	in_root "cd /build/package/relayswitch && apt-get update -q && apt-get build-dep -y -q ./ &&
+		DEB_BUILD_OPTIONS=parallel=$(nproc) dpkg-buildpackage -us -uc" build.log "Debian's build"
+	grep -E 'tests passed' "$tmp/build.log" | tail -n 1
+	in_root "apt-get install -y -q lintian" lintian-install.log "installing lintian"
+	chroot "$root" lintian --version
+	in_root "cd /build/package && lintian --fail-on error *.dsc *.deb" lintian.log "lintian"
+	lintian_clean "$tmp/lintian.log"
+	rm -rf "$build/debs-$what"
+	mkdir -p "$build/debs-$what"
+	cp "$root"/build/package/*.deb "$build/debs-$what/"
+	ls "$build/debs-$what"
 	;;
 examples)
 	# The labs' recipes in README are the shipped files themselves, word for
