@@ -1,14 +1,16 @@
 #!/usr/bin/env bash
 # SPDX-License-Identifier: GPL-2.0-or-later
 # What users run on Debian 13 and 14, there: a chroot of that release made by
-# mmdebstrap (once, into CACHE-DIR) with its pdudaemon and ansible-core (and,
-# on 14, its lava-dispatcher); our python3-relayswitch and relayswitch-ansible
-# installed by apt from the packages of DEBS-DIR as a user installs them
-# (Recommends too), apt asking for nothing that release lacks; in it, on the
+# mmdebstrap (once for its list of tools, into CACHE-DIR) with its pdudaemon
+# and ansible-core (and, on 14, its lava-dispatcher, labgrid and sshd); our
+# python3-relayswitch and relayswitch-ansible installed by apt from the
+# packages of DEBS-DIR as a user installs them (Recommends too), apt asking
+# for nothing that release lacks; in it, on the
 # simulator and in a network namespace of the test's own, the pdudaemon
 # driver's scenario (pdudaemon-driver.sh, with the shipped pdudaemon.conf),
 # the fleet's (ansible.sh, with the collection where the package put it) and,
-# on 14, LAVA's (lava.sh, with the shipped lines).
+# on 14, LAVA's (lava.sh, with the shipped lines) and labgrid's through its
+# coordinator and exporter (labgrid-remote.sh, with the shipped examples).
 #
 #   chroot.sh trixie|forky SOURCE-DIR DEBS-DIR CACHE-DIR WORKDIR
 # with $RELAYSWITCH_SIM the simulator (static: it runs in the chroot as it is).
@@ -17,6 +19,7 @@
 set -u
 here=$(cd "$(dirname "$0")" && pwd)
 release=$1 src=$2 debs=$3 cache=$4 work=$5
+# shellcheck source=../skip.sh
 . "$here/../skip.sh"
 [ "$(id -u)" = 0 ] || skip "not root: the Debian $release system is made with chroot"
 for tool in mmdebstrap:mmdebstrap unshare:util-linux; do
@@ -27,8 +30,8 @@ ours=$(ls "$debs"/python3-relayswitch_*_all.deb "$debs"/relayswitch-ansible_*_al
 	skip "no python3-relayswitch and relayswitch-ansible in $debs: package.deb (package.forky for forky) makes them"
 
 tools=pdudaemon,pdudaemon-client,curl,ansible-core,iproute2
-[ "$release" = forky ] && tools=$tools,lava-dispatcher
-tar=$cache/$release-lab-tools.tar
+[ "$release" = forky ] && tools=$tools,lava-dispatcher,labgrid-client,labgrid-exporter,labgrid-coordinator,openssh-server,openssh-client,passwd
+tar=$cache/$release-lab-tools-$(cksum <<<"$tools" | cut -d ' ' -f 1).tar
 mkdir -p "$cache"
 if [ ! -s "$tar" ]; then
 	echo "making a Debian $release with its lab tools in $tar"
@@ -78,5 +81,7 @@ unshare -m --propagation private bash -c '
 	in_root "$1" /test/integrations/ansible.sh /usr/share/ansible/collections || bad=1
 	if [ "$2" = forky ]; then
 		in_root "$1" /test/integrations/lava.sh /test/src /test/build /test/cache || bad=1
+		in_root "$1" unshare -n sh -c "ip link set lo up && exec \"\$@\"" - /test/integrations/labgrid-remote.sh \
+			/test/relayswitch-sim /test/src/dist/examples /test/labgrid || bad=1
 	fi
 	exit $bad' - "$root" "$release"

@@ -3,8 +3,8 @@
 # The shipped labgrid environment (dist/examples/labgrid-env.yaml) through
 # Debian 12's labgrid, on the simulated port: our driver (python3-relayswitch
 # of debs/ in BUILD-DIR, unpacked and put on Python's path) by labgrid's
-# Python API -- on, off, cycle and get, a busy port, settings refused when the
-# environment makes them -- and by its pytest plugin (pytest --lg-env); then
+# Python API -- on, off, cycle and get, the line as a digital output, invert,
+# a busy port, settings refused when the environment makes them -- and by its pytest plugin (pytest --lg-env); then
 # PDUDaemonDriver to pdudaemon with the shipped config and our pdudaemon
 # driver, relay-pc being this PC. `relayswitch` on PATH is the simulator. In a
 # network namespace of the test's own, where pdudaemon listens on
@@ -17,11 +17,13 @@ set -u
 src=$1 build=$2
 here=$(cd "$(dirname "$0")" && pwd)
 examples=$src/dist/examples
+# shellcheck source=../skip.sh
 . "$here/../skip.sh"
 /usr/bin/python3 -c 'import labgrid, pytest' 2>/dev/null ||
 	skip "no labgrid for /usr/bin/python3 (package python3-labgrid)"
 command -v pdudaemon >/dev/null || skip "no pdudaemon (package pdudaemon)"
 command -v ip >/dev/null || skip "no ip (package iproute2)"
+# shellcheck source=lab.sh
 . "$here/lab.sh"
 echo "on labgrid $(dpkg-query -W -f '${Version}' python3-labgrid)"
 sed 's/host: relay-pc:16421/host: 127.0.0.1:16421/' "$examples/labgrid-env.yaml" >"$tmp/env.yaml"
@@ -58,6 +60,17 @@ grep -qxF "RelaySwitchError: relayswitch-sim: $tmp/state is busy: locked by anot
 	fail "labgrid raised: $(cat "$tmp/labgrid.out")"
 check "labgrid local off, busy" 0xfb ""
 
+# The line as a digital output; a resource with invert: true, by both drivers.
+driver=RelaySwitchDigitalOutputDriver
+power board-local high $driver && check "labgrid local io high" 0xff 0xff
+power board-local read $driver True && check "labgrid local io get, high" 0xff 0xff
+power board-local low $driver && check "labgrid local io low" 0xfb 0xfb
+sed '0,/index: 3/s//&\n        invert: true/' "$tmp/env.yaml" >"$tmp/inverted.yaml"
+env=$tmp/inverted.yaml power board-local read $driver True && check "labgrid inverted io get" 0xfb 0xfb
+env=$tmp/inverted.yaml power board-local on RelaySwitchPowerDriver && check "labgrid inverted on" 0xfb 0xfb
+env=$tmp/inverted.yaml power board-local low $driver && check "labgrid inverted io low" 0xff 0xff
+env=$tmp/inverted.yaml power board-local get RelaySwitchPowerDriver False && check "labgrid inverted get" 0xff 0xff
+
 # Settings refused when the environment makes them: nothing runs.
 while IFS='|' read -r from to; do
 	sed "0,/$from/s//$to/" "$tmp/env.yaml" >"$tmp/bad.yaml"
@@ -75,12 +88,16 @@ port: "378"|port: "378 "
 port: "378"|port: 378
 BAD
 
-# labgrid's pytest plugin, as a lab's suite runs it.
+# labgrid's pytest plugin, as a lab's suite runs it; without the target on a
+# coordinator's place (the plugin makes every target: labgrid-remote.sh has
+# it).
 printf '0x378 0x00\n' >"$tmp/state"
 : >"$tmp/log"
-(cd "$tmp" && /usr/bin/python3 -m pytest -q -p no:cacheprovider --lg-env "$tmp/env.yaml" \
+/usr/bin/python3 -c 'import sys, yaml; env = yaml.safe_load(open(sys.argv[1])); del env["targets"]["main"]
+yaml.safe_dump(env, open(sys.argv[2], "w"))' "$tmp/env.yaml" "$tmp/local.yaml" || exit 1
+(cd "$tmp" && /usr/bin/python3 -m pytest -q -p no:cacheprovider --lg-env "$tmp/local.yaml" -k local \
 	"$here/labgrid/test_board.py") >"$tmp/pytest.out" 2>&1 || fail "pytest --lg-env: $(cat "$tmp/pytest.out")"
-grep -q '^1 passed' "$tmp/pytest.out" || fail "pytest --lg-env: $(tail -n 3 "$tmp/pytest.out")"
+grep -q '^1 passed, 1 deselected' "$tmp/pytest.out" || fail "pytest --lg-env: $(tail -n 3 "$tmp/pytest.out")"
 check "pytest --lg-env: off, get, on, get, cycle, get" 0x04 "0x00 0x00 0x04 0x04 0x00 0x04 0x04"
 
 # PDUDaemonDriver, to pdudaemon with the shipped config and our driver.

@@ -20,6 +20,7 @@ fail() {
 	echo "FAIL: $*"
 	bad=1
 }
+# shellcheck source=../skip.sh
 . "$(dirname "$0")/../skip.sh"
 need() {
 	command -v "$1" >/dev/null || skip "no $1"
@@ -62,6 +63,7 @@ share/doc/relayswitch/README.md
 share/doc/relayswitch/changelog.gz
 share/doc/relayswitch/copyright
 share/doc/relayswitch/examples/labgrid-env.yaml
+share/doc/relayswitch/examples/labgrid-exporter.yaml
 share/doc/relayswitch/examples/lava-device.jinja2
 share/doc/relayswitch/examples/pdudaemon-lp.conf
 share/doc/relayswitch/examples/pdudaemon.conf
@@ -341,6 +343,7 @@ trixie|forky)
 	root=$tmp/chroot
 	# testing's Release file may be past its date between two of the mirror's runs
 	mmdebstrap --quiet --variant=apt --include="${pkgs// /,}" --aptopt='Acquire::Check-Valid-Until "false"' \
+		--dpkgopt='path-exclude=/usr/share/man/*' \
 		"$what" "$root" >"$tmp/mmdebstrap.log" 2>&1 || { cat "$tmp/mmdebstrap.log"; fail "mmdebstrap"; exit 1; }
 	cp /etc/resolv.conf "$root/etc/"
 	mkdir -p "$root/build/readme/src" "$root/build/package/relayswitch"
@@ -457,7 +460,7 @@ static)
 	done
 	;;
 *)
-	echo "usage: check.sh man|install|examples|deb|lintian|repro|builddeps|unit|completion|static SOURCE-DIR BUILD-DIR"
+	echo "usage: check.sh man|install|examples|deb|lintian|repro|builddeps|trixie|forky|unit|completion|static SOURCE-DIR BUILD-DIR"
 	exit 2
 	;;
 esac

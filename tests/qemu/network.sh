@@ -24,6 +24,7 @@ set -u
 here=$(cd "$(dirname "$0")" && pwd)
 src=$(cd "$here/../.." && pwd)
 build=$1 cache=$2 work=$3
+# shellcheck source=../skip.sh
 . "$here/../skip.sh"
 [ "$(id -u)" = 0 ] || skip "not root: the Debian system is made with chroot"
 for tool in mmdebstrap:mmdebstrap cpio:cpio depmod:kmod ansible-playbook:ansible-core ssh:openssh-client \
@@ -31,7 +32,9 @@ for tool in mmdebstrap:mmdebstrap cpio:cpio depmod:kmod ansible-playbook:ansible
 	command -v "${tool%%:*}" >/dev/null || skip "no ${tool%%:*} (package ${tool#*:})"
 done
 /usr/bin/python3 -c 'import labgrid' 2>/dev/null || skip "no labgrid for /usr/bin/python3 (package python3-labgrid)"
+# shellcheck source=pc.sh
 . "$here/pc.sh"
+# shellcheck source=debian-system.sh
 . "$here/debian-system.sh"
 ssh_port=2222 pdu_port=16421
 sshopts="-o StrictHostKeyChecking=no -o UserKnownHostsFile=/dev/null -o LogLevel=ERROR -o BatchMode=yes"
@@ -171,10 +174,11 @@ scenario() {
 		echo "labgrid board-remote $action: status $?, by $(paste -sd ' ' "$work/labgrid.ssh.$action")"
 		latch "after labgrid board-remote $action"
 	done
-	in_pc 'flock -F /dev/parport0 flock -F /dev/parport1 sleep 12 >/dev/null 2>&1 &'
+	# Held until labgrid's command has ended, however long the emulated PC takes.
+	in_pc 'flock -F /dev/parport0 flock -F /dev/parport1 sleep 600 >/dev/null 2>&1 &'
 	lab board-remote on >"$work/labgrid.ssh.busy" 2>&1
 	echo "labgrid board-remote on, the port held: status $?, by $(paste -sd ' ' "$work/labgrid.ssh.busy")"
-	sleep 3
+	in_pc pkill -x sleep
 	latch "after labgrid board-remote on, the port held"
 	# labgrid here reaches the PC's pdudaemon, which listens on the PC's own
 	# 127.0.0.1, through an SSH tunnel as alice.
