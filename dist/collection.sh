@@ -10,6 +10,7 @@
 #   collection.sh SOURCE-DIR OUT-DIR
 set -eu
 src=$1 out=$2
+# shellcheck source=pack.sh
 . "$(dirname "$0")/pack.sh"
 # The collection's version is the package's.
 says_version ansible/galaxy.yml "version: $version"
@@ -19,8 +20,10 @@ says_version ansible/galaxy.yml "version: $version"
 mkdir "$stage/src" "$stage/built" "$stage/files"
 cp -R "$src/ansible/." "$stage/src/"
 LC_ALL=C.UTF-8 ANSIBLE_NOCOLOR=1 ansible-galaxy collection build "$stage/src" --output-path "$stage/built" >/dev/null
-archive=$(ls "$stage"/built/*.tar.gz)
-tar -xzf "$archive" -C "$stage/files"
+set -- "$stage"/built/*.tar.gz
+[ $# = 1 ] && [ -f "$1" ] || { echo "${0##*/}: ansible-galaxy built: $*" >&2; exit 1; }
+name=${1##*/}
+tar -xzf "$1" -C "$stage/files"
 mkdir -p "$out"
-pack "$stage/files" "$out/${archive##*/}" $(ls -A "$stage/files")
-echo "$out/${archive##*/}"
+pack "$stage/files" "$out/$name"
+echo "$out/$name"

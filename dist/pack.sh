@@ -1,4 +1,5 @@
 # SPDX-License-Identifier: GPL-2.0-or-later
+# shellcheck shell=sh
 # Sourced by release.sh, collection.sh and wheel.sh, with $src the source
 # tree: the release's version, a staging directory $stage removed at the end,
 # and how a release archive is packed, so that every build of one commit makes
@@ -20,13 +21,22 @@ says_version() {
 		{ echo "${0##*/}: $1 does not say $2, as debian/changelog does" >&2; exit 1; }
 }
 
-# pack DIR ARCHIVE NAME...: the NAMEs in DIR as the gzipped tar ARCHIVE, names
-# sorted, dated $epoch, owner root, modes whatever the umask; made beside it
-# and renamed into place whole.
+# pack DIR ARCHIVE [NAME...]: the NAMEs in DIR (without any, everything in
+# it but dot files) as the gzipped tar ARCHIVE, names sorted, dated $epoch,
+# owner root, modes whatever the umask; made beside it and renamed into place
+# whole. No pipe: sh has no pipefail, and a tar that failed would leave a
+# short archive that looked made. A step that fails ends the script.
 pack() {
 	dir=$1 archive=$2
 	shift 2
-	(cd "$dir" && LC_ALL=C tar --sort=name --format=gnu --mtime="@$epoch" --owner=0 --group=0 \
-		--numeric-owner --mode='u=rwX,go=rX' -cf - "$@") | gzip -9n >"$archive.new"
-	mv "$archive.new" "$archive"
+	(
+		cd "$dir" || exit 1
+		export LC_ALL=C
+		[ $# -gt 0 ] || set -- *
+		tar --sort=name --format=gnu --mtime="@$epoch" --owner=0 --group=0 \
+			--numeric-owner --mode='u=rwX,go=rX' -cf "$stage/pack.tar" "$@"
+	) || exit 1
+	gzip -9n <"$stage/pack.tar" >"$archive.new" || exit 1
+	rm -f "$stage/pack.tar"
+	mv "$archive.new" "$archive" || exit 1
 }

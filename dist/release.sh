@@ -12,9 +12,18 @@
 #   release.sh BUILD-DIR SOURCE-DIR OUT-DIR NAME
 set -eu
 build=$1 src=$2 out=$3 name=$4
+# shellcheck source=pack.sh
 . "$(dirname "$0")/pack.sh"
 DESTDIR=$stage cmake --install "$build" --prefix /usr/local --strip >/dev/null
 mkdir -p "$out"
 pack "$stage/usr/local" "$out/$name.tar.gz" .
-(cd "$out" && LC_ALL=C sha256sum $(LC_ALL=C ls relayswitch-*.tar.gz relayswitch-*.whl 2>/dev/null) >SHA256SUMS)
+(
+	cd "$out"
+	export LC_ALL=C
+	set --
+	for f in relayswitch-*; do
+		case $f in *.tar.gz | *.whl) set -- "$@" "$f" ;; esac
+	done
+	sha256sum "$@" >SHA256SUMS
+)
 echo "$out/$name.tar.gz"

@@ -9,6 +9,7 @@
 #   wheel.sh SOURCE-DIR OUT-DIR
 set -eu
 src=$1 out=$2
+# shellcheck source=pack.sh
 . "$(dirname "$0")/pack.sh"
 # The package's version is the Debian package's.
 says_version python/pyproject.toml "version = \"$version\""

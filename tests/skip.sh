@@ -1,4 +1,5 @@
 # SPDX-License-Identifier: GPL-2.0-or-later
+# shellcheck shell=bash
 # Sourced by the test scripts. skip MESSAGE: a tool the test needs is missing,
 # so the test is skipped (exit 77, which CTest shows as Skipped) -- except in CI
 # (CI=true), which must install it, and after a check of the script failed

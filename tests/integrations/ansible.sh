@@ -13,6 +13,7 @@
 set -u
 archive=$1
 here=$(cd "$(dirname "$0")" && pwd)
+# shellcheck source=../skip.sh
 . "$here/../skip.sh"
 command -v ansible-playbook >/dev/null || skip "no ansible-playbook (package ansible-core)"
 [ -s "$archive" ] || [ -d "$archive" ] ||

@@ -9,8 +9,9 @@
 # simulator and in a network namespace of the test's own, the pdudaemon
 # driver's scenario (pdudaemon-driver.sh, with the shipped pdudaemon.conf),
 # the fleet's (ansible.sh, with the collection where the package put it) and,
-# on 14, LAVA's (lava.sh, with the shipped lines) and labgrid's through its
-# coordinator and exporter (labgrid-remote.sh, with the shipped examples).
+# on 14, LAVA's (lava.sh, with the shipped lines), labgrid's through its
+# coordinator and exporter (labgrid-remote.sh, with the shipped examples) and
+# ansible-test sanity on the collection (ansible-sanity.sh).
 #
 #   chroot.sh trixie|forky SOURCE-DIR DEBS-DIR CACHE-DIR WORKDIR
 # with $RELAYSWITCH_SIM the simulator (static: it runs in the chroot as it is).
@@ -30,7 +31,7 @@ ours=$(ls "$debs"/python3-relayswitch_*_all.deb "$debs"/relayswitch-ansible_*_al
 	skip "no python3-relayswitch and relayswitch-ansible in $debs: package.deb (package.forky for forky) makes them"
 
 tools=pdudaemon,pdudaemon-client,curl,ansible-core,iproute2
-[ "$release" = forky ] && tools=$tools,lava-dispatcher,labgrid-client,labgrid-exporter,labgrid-coordinator,openssh-server,openssh-client,passwd
+[ "$release" = forky ] && tools=$tools,lava-dispatcher,labgrid-client,labgrid-exporter,labgrid-coordinator,openssh-server,openssh-client,passwd,pylint,python3-pycodestyle,yamllint,python3-voluptuous,shellcheck
 tar=$cache/$release-lab-tools-$(cksum <<<"$tools" | cut -d ' ' -f 1).tar
 mkdir -p "$cache"
 if [ ! -s "$tar" ]; then
@@ -56,6 +57,7 @@ cp "$RELAYSWITCH_SIM" "$root/test/relayswitch-sim"
 cp "$here/../skip.sh" "$src/dist/examples/pdudaemon.conf" "$root/test/"
 cp -r "$here" "$root/test/integrations"
 cp -r "$src/dist/examples" "$root/test/src/dist/"
+cp -r "$src/ansible" "$root/test/src/"
 cp "$debs"/python3-relayswitch_*_all.deb "$root/test/build/debs/"
 if [ "$release" = forky ]; then
 	# Debian 14's pdudaemon 1.1.1 doesn't start under Python 3.14:
@@ -83,5 +85,6 @@ unshare -m --propagation private bash -c '
 		in_root "$1" /test/integrations/lava.sh /test/src /test/build /test/cache || bad=1
 		in_root "$1" unshare -n sh -c "ip link set lo up && exec \"\$@\"" - /test/integrations/labgrid-remote.sh \
 			/test/relayswitch-sim /test/src/dist/examples /test/labgrid || bad=1
+		in_root "$1" /test/integrations/ansible-sanity.sh /test/src/ansible || bad=1
 	fi
 	exit $bad' - "$root" "$release"

@@ -1,4 +1,5 @@
 # SPDX-License-Identifier: GPL-2.0-or-later
+# shellcheck shell=bash
 # Sourced by the lab tools' tests on this machine, after their own checks, with
 # $here their directory and $build the build tree: our drivers (the
 # python3-relayswitch package that package.deb left in debs/) on Python's
@@ -17,6 +18,7 @@ ip link set lo up || exit 1
 
 tmp=$(mktemp -d)
 trap 'kill $(jobs -p) 2>/dev/null; wait; rm -rf "$tmp"' EXIT
+# shellcheck source=sim.sh
 . "$here/sim.sh"
 dpkg-deb -x "$deb" "$tmp/root" || exit 1
 export PYTHONPATH=$tmp/root/usr/lib/python3/dist-packages

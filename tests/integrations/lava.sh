@@ -20,6 +20,7 @@
 set -u
 src=$1 build=$2 cache=$3
 here=$(cd "$(dirname "$0")" && pwd)
+# shellcheck source=../skip.sh
 . "$here/../skip.sh"
 [ "$(id -u)" = 0 ] || skip "not root: lava-run works in /var/lib/lava"
 command -v lava-run >/dev/null || skip "no lava-run (package lava-dispatcher)"
@@ -33,6 +34,7 @@ if [ ! -f "$types/base.jinja2" ]; then
 	(cd "$cache/lava-server" && apt-get download -q -o APT::Sandbox::User=root lava-server >/dev/null && dpkg-deb -x lava-server_*.deb .) ||
 		{ echo "FAIL: could not fetch Debian's lava-server for its device-type templates"; exit 1; }
 fi
+# shellcheck source=lab.sh
 . "$here/lab.sh"
 echo "on lava-dispatcher $(dpkg-query -W -f '${Version}' lava-dispatcher)"
 
@@ -77,8 +79,9 @@ for line in open(sys.argv[1]):
 PY
 )"
 }
-# came WHAT GOT WANT JOB: what the job came to, as it should.
+# came WHAT GOT WANT JOB: what the job came to, as it should (WANT a pattern).
 came() {
+	# shellcheck disable=SC2254 # WANT is a pattern
 	case $2 in
 	$3) ;;
 	*) fail "$1: $2"; grep '"lvl": "\(error\|results\)"' "$tmp/lava.$4" | tail -n 4 ;;

@@ -20,6 +20,7 @@ int_channels=" $* "
 rm -rf "$tmp"
 mkdir -p "$tmp"
 trap 'kill $(jobs -p) 2>/dev/null; wait' EXIT
+# shellcheck source=sim.sh
 . "$(dirname "$0")/sim.sh"
 
 # The shipped config, each PDU running the simulator; beside them, for the

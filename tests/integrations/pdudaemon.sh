@@ -13,9 +13,11 @@ set -u
 src=$1 build=$2
 here=$(cd "$(dirname "$0")" && pwd)
 examples=$src/dist/examples
+# shellcheck source=../skip.sh
 . "$here/../skip.sh"
 command -v pdudaemon >/dev/null || skip "no pdudaemon (package pdudaemon)"
 command -v ip >/dev/null || skip "no ip (package iproute2)"
+# shellcheck source=lab.sh
 . "$here/lab.sh"
 echo "on pdudaemon $(dpkg-query -W -f '${Version}' pdudaemon)"
 # Debian 12's pdudaemon reads the port with int() by HTTP and TCP alike.

@@ -1,4 +1,5 @@
 # SPDX-License-Identifier: GPL-2.0-or-later
+# shellcheck shell=bash
 # Sourced by the lab tools' tests, after skip.sh, with $tmp their scratch
 # directory: the simulated port they drive, pdudaemon started on it, and how
 # a check fails.

@@ -183,6 +183,7 @@ deb)
 	got=$(dpkg-deb -c "$ansible" | awk '$1 !~ /^d/ { print $6 }' | sed 's|^\./||' | sort)
 	want=$(sort <<LIST
 $collection/FILES.json
+$collection/LICENSE
 $collection/MANIFEST.json
 $collection/README.md
 $collection/meta/runtime.yml

@@ -1,4 +1,5 @@
 # SPDX-License-Identifier: GPL-2.0-or-later
+# shellcheck shell=bash
 # Sourced by the tests that boot a real Debian on the emulated PC, after
 # pc.sh, with $cache and $work set: a release's minimal system, made once,
 # and its kernel's modules put where modprobe finds them.

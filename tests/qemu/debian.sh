@@ -21,13 +21,16 @@ set -u
 here=$(cd "$(dirname "$0")" && pwd)
 src=$(cd "$here/../.." && pwd)
 build=$1 cache=$2 work=$3
+# shellcheck source=../skip.sh
 . "$here/../skip.sh"
 command -v mmdebstrap >/dev/null || skip "no mmdebstrap (package mmdebstrap)"
 command -v cpio >/dev/null || skip "no cpio (package cpio)"
 command -v dpkg-deb >/dev/null || skip "no dpkg-deb"
 command -v depmod >/dev/null || skip "no depmod (package kmod)"
 [ "$(id -u)" = 0 ] || skip "not root: the Debian system is made with chroot"
+# shellcheck source=pc.sh
 . "$here/pc.sh"
+# shellcheck source=debian-system.sh
 . "$here/debian-system.sh"
 
 rm -rf "$work"

@@ -1,8 +1,10 @@
 # SPDX-License-Identifier: GPL-2.0-or-later
+# shellcheck shell=bash
 # Sourced by the emulated-PC tests, with $here (this directory), $work (a
 # scratch directory) and $cache (a directory in the build tree kept between
 # runs) set. Finds QEMU and Debian's kernel with its parallel-port modules,
 # skipping the test where one is missing (failing it in CI), and boots.
+# shellcheck source=../skip.sh
 . "$here/../skip.sh"
 qemu=$(command -v qemu-system-x86_64) || skip "no qemu-system-x86_64 (package qemu-system-x86)"
 

@@ -18,12 +18,14 @@
 set -u
 here=$(cd "$(dirname "$0")" && pwd)
 prog=$1 asuser=$2 holdlocks=$3 holdclaim=$4 masked=$5 cache=$6 work=$7
+# shellcheck source=../skip.sh
 . "$here/../skip.sh"
 busybox=$(command -v busybox) || skip "no busybox (package busybox-static)"
 if readelf -l "$busybox" 2>/dev/null | grep -q INTERP; then
 	skip "$busybox is not static (package busybox-static)"
 fi
 command -v cpio >/dev/null || skip "no cpio (package cpio)"
+# shellcheck source=pc.sh
 . "$here/pc.sh"
 
 rm -rf "$work"

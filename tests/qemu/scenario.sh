@@ -1,4 +1,5 @@
 # SPDX-License-Identifier: GPL-2.0-or-later
+# shellcheck shell=dash
 # What relayswitch does on a PC with parallel ports at 0x378 and 0x278 (and no
 # device at 0x3bc), as root, as a member of group lp and as a user outside it;
 # "plain" on an ordinary kernel, "lockdown" on one locked down as under Secure
@@ -50,7 +51,7 @@ hold() {
 	: >"$said"
 	"$@" >>"$said" 2>&1 &
 	holder=$!
-	for try in 1 2 3 4 5 6 7 8 9 10; do
+	for _ in 1 2 3 4 5 6 7 8 9 10; do
 		[ -s "$said" ] && break
 		sleep 0.2
 	done

@@ -1,6 +1,8 @@
 #!/usr/bin/python
 # -*- coding: utf-8 -*-
-# SPDX-License-Identifier: GPL-2.0-or-later
+# Copyright: 2026 relayswitch developers
+# GNU General Public License v3.0+ (see LICENSE or https://www.gnu.org/licenses/gpl-3.0.txt)
+# SPDX-License-Identifier: GPL-3.0-or-later
 # The relays of a parallel port as Ansible state: reads the data lines with
 # relayswitch -o, and runs one switching command only where a line named
 # differs. relayswitch does the port work; this module only decides whether a
@@ -43,33 +45,10 @@ options:
         Data 8 on pin 9) to C(on) or C(off).
       - YAML reads a bare C(on) as C(true) and C(off) as C(false); both forms
         are taken alike.
+      - Any other line number, or a value that is neither, fails the task
+        before anything runs.
     type: dict
     default: {}
-    suboptions:
-      '1':
-        description: Data 1 (pin 2).
-        type: bool
-      '2':
-        description: Data 2 (pin 3).
-        type: bool
-      '3':
-        description: Data 3 (pin 4).
-        type: bool
-      '4':
-        description: Data 4 (pin 5).
-        type: bool
-      '5':
-        description: Data 5 (pin 6).
-        type: bool
-      '6':
-        description: Data 6 (pin 7).
-        type: bool
-      '7':
-        description: Data 7 (pin 8).
-        type: bool
-      '8':
-        description: Data 8 (pin 9).
-        type: bool
   all:
     description:
       - All eight lines C(on) or C(off), before C(lines) is applied.
@@ -170,6 +149,7 @@ cmd:
 import re
 
 from ansible.module_utils.basic import AnsibleModule
+from ansible.module_utils.parsing.convert_bool import boolean
 
 LINE_NUMBERS = [str(n) for n in range(1, 9)]
 # As relayswitch -p reads an address: an optional 0x, leading zeros, one to
@@ -192,11 +172,28 @@ def describe(data):
     return ''.join('Data %d (pin %d): %s\n' % (n, n + 1, word(data[n - 1] == '1')) for n in range(1, 9))
 
 
+def wanted_lines(module, lines):
+    """The lines named, each key a line number "1" to "8" (YAML may give it as
+    an int) and each value True or False; any other fails the task, with the
+    messages Ansible gives for an unknown option or a value no boolean."""
+    unknown = [str(n) for n in lines if str(n) not in LINE_NUMBERS]
+    if unknown:
+        module.fail_json(msg='Unsupported parameters for (%s) module: %s. Supported parameters include: %s.' % (
+            module._name, ', '.join('lines.' + n for n in sorted(unknown)), ', '.join(LINE_NUMBERS)))
+    wanted = {}
+    for n, v in lines.items():
+        if v is not None:
+            try:
+                wanted[str(n)] = boolean(v, strict=True)
+            except TypeError as e:
+                module.fail_json(msg='lines.%s: %s' % (n, e))
+    return wanted
+
+
 def main():
     module = AnsibleModule(
         argument_spec=dict(
-            lines=dict(type='dict', default={},
-                       options=dict((n, dict(type='bool')) for n in LINE_NUMBERS)),
+            lines=dict(type='dict', default={}),
             all=dict(type='bool'),
             port=dict(type='str', default='378'),
             executable=dict(type='path', default='relayswitch'),
@@ -204,7 +201,7 @@ def main():
         supports_check_mode=True,
     )
     params = module.params
-    wanted = dict((n, v) for n, v in (params['lines'] or {}).items() if v is not None)
+    wanted = wanted_lines(module, params['lines'] or {})
     address = ADDRESS.fullmatch(params['port'])
     if not address or int(address.group(1), 16) < 0x100:
         module.fail_json(msg="port must be a hexadecimal address such as 378 or 0xe800, not %r" % params['port'])
