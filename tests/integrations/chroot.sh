@@ -5,9 +5,8 @@
 # and ansible-core (and, on 14, its lava-dispatcher, labgrid and sshd); our
 # python3-relayswitch and relayswitch-ansible installed by apt from the
 # packages of DEBS-DIR as a user installs them (Recommends too), apt asking
-# for nothing that release lacks; in it, on the
-# simulator and in a network namespace of the test's own, the pdudaemon
-# driver's scenario (pdudaemon-driver.sh, with the shipped pdudaemon.conf),
+# for nothing that release lacks; in it, on the simulator and in a network
+# namespace of the test's own, the pdudaemon driver's scenario (pdudaemon-driver.sh, with the shipped pdudaemon.conf),
 # the fleet's (ansible.sh, with the collection where the package put it) and,
 # on 14, LAVA's (lava.sh, with the shipped lines), labgrid's through its
 # coordinator and exporter (labgrid-remote.sh, with the shipped examples) and

@@ -15,11 +15,12 @@
 # Exit status 0 good, 1 bad (each failure said).
 set -u
 sim=$1 examples=$2 tmp=$3
+here=$(cd "$(dirname "$0")" && pwd)
 rm -rf "$tmp"
 mkdir -p "$tmp"
 trap 'kill $(jobs -p) 2>/dev/null; [ -f "$tmp/sshd.pid" ] && kill "$(cat "$tmp/sshd.pid")"; wait' EXIT
 # shellcheck source=sim.sh
-. "$(dirname "$0")/sim.sh"
+. "$here/sim.sh"
 echo "on labgrid $(dpkg-query -W -f '${Version}' python3-labgrid)"
 
 # relay-pc: sshd, and the user lab whose relayswitch drives the simulated port.
@@ -118,7 +119,7 @@ ROWS
 printf '0x378 0x04\n' >"$tmp/state"
 : >"$tmp/log"
 (cd "$tmp" && python3 -m pytest -q -p no:cacheprovider --lg-env "$examples/labgrid-env.yaml" -k main \
-	"$(dirname "$0")/labgrid/test_board.py") >"$tmp/pytest.out" 2>&1
+	"$here/labgrid/test_board.py") >"$tmp/pytest.out" 2>&1
 grep -q '^1 passed, 1 deselected' "$tmp/pytest.out" || fail "pytest --lg-env: $(cat "$tmp/pytest.out")"
 check "pytest --lg-env, target main: off, get, high, get" 0x04 "0x00 0x00 0x04 0x04"
 
