@@ -43,19 +43,13 @@ echo "relay-pc $(cut -d ' ' -f 1,2 /etc/ssh/ssh_host_ed25519_key.pub)" >/root/.s
 printf 'Host relay-pc\n\tUser lab\n' >/root/.ssh/config
 /usr/sbin/sshd -o ListenAddress=127.0.0.1 -o PidFile="$tmp/sshd.pid" || exit 1
 
-# up WHAT PORT: wait until something listens on 127.0.0.1:PORT.
-up() {
-	for _ in $(seq 100); do
-		(: <"/dev/tcp/127.0.0.1/$2") 2>/dev/null && return 0
-		sleep 0.2
-	done
-	echo "FAIL: $1 did not start"
-	exit 1
-}
 export LG_COORDINATOR=127.0.0.1:20408
 # It keeps its places in the directory it runs in.
 (cd "$tmp" && exec labgrid-coordinator --listen 127.0.0.1:20408 >coordinator.log 2>&1) &
-up labgrid-coordinator 20408
+for _ in $(seq 100); do
+	(: </dev/tcp/127.0.0.1/20408) 2>/dev/null && break
+	sleep 0.2
+done
 # The shipped exporter, and one more for the same line with invert: true.
 sed -n '/^bench-1:/,/^bench-2:/p' "$examples/labgrid-exporter.yaml" | sed '$d; s/^bench-1:/inverted:/' >"$tmp/inverted.yaml"
 echo '    invert: true' >>"$tmp/inverted.yaml"

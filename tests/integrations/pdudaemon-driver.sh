@@ -6,8 +6,9 @@
 # driver doesn't take, by HTTP, TCP or --drive, runs nothing; a busy port is
 # logged with the program's message and tried again until the switch lands,
 # and where pdudaemon answers with the outcome (1.0 on), one busy past the
-# retries fails the request; a bad port setting stops pdudaemon. Run in a network namespace of the test's
-# own, with its loopback up: pdudaemon listens on 127.0.0.1:16421 as shipped.
+# retries fails the request; a bad port setting stops pdudaemon. Run in a
+# network namespace of the test's own, with its loopback up: pdudaemon
+# listens on 127.0.0.1:16421 as shipped.
 #
 #   pdudaemon-driver.sh SIMULATOR PDUDAEMON.CONF WORKDIR [INT-CHANNEL...]
 # INT-CHANNEL: http or tcp, where this pdudaemon reads the port with int()

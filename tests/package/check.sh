@@ -347,10 +347,9 @@ trixie|forky)
 		--dpkgopt='path-exclude=/usr/share/man/*' \
 		"$what" "$root" >"$tmp/mmdebstrap.log" 2>&1 || { cat "$tmp/mmdebstrap.log"; fail "mmdebstrap"; exit 1; }
 	cp /etc/resolv.conf "$root/etc/"
-	mkdir -p "$root/build/readme/src" "$root/build/package/relayswitch"
-	copy_source "$src" "$root/build/readme/src"
-	copy_source "$src" "$root/build/package/relayswitch"
-	grep '^    cmake -S \. -B build' "$src/README.md" | head -n 2 >"$root/build/readme/commands"
+	mkdir -p "$root/build/relayswitch"
+	copy_source "$src" "$root/build/relayswitch"
+	grep '^    cmake -S \. -B build' "$src/README.md" | head -n 2 >"$root/build/commands"
 	# in_root COMMAND LOG WHAT: COMMAND in that system as a user's shell runs it
 	# (its /proc and /dev, none of this run's environment), its output in LOG.
 	in_root() {
@@ -359,21 +358,22 @@ trixie|forky)
 			DEBIAN_FRONTEND=noninteractive sh -ec "$2"' - "$root" "$1" >"$tmp/$2" 2>&1 ||
 			{ tail -n 40 "$tmp/$2"; fail "$3 on $what"; exit 1; }
 	}
+	# Each from a fresh build tree, which goes before Debian's build.
 	while read -r cmd; do
-		in_root "cd /build/readme/src && $cmd" readme.log "README's command $cmd"
+		in_root "cd /build/relayswitch && $cmd" readme.log "README's command $cmd"
 		grep -E '^[01]{8} [01]{8}$|tests passed' "$tmp/readme.log"
-		rm -rf "$root/build/readme/src/build"
-	done <"$root/build/readme/commands"
-	in_root "cd /build/package/relayswitch && apt-get update -q && apt-get build-dep -y -q ./ &&
+		rm -rf "$root/build/relayswitch/build"
+	done <"$root/build/commands"
+	in_root "cd /build/relayswitch && apt-get update -q && apt-get build-dep -y -q ./ &&
 		DEB_BUILD_OPTIONS=parallel=$(nproc) dpkg-buildpackage -us -uc" build.log "Debian's build"
 	grep -E 'tests passed' "$tmp/build.log" | tail -n 1
 	in_root "apt-get install -y -q lintian" lintian-install.log "installing lintian"
 	chroot "$root" lintian --version
-	in_root "cd /build/package && lintian --fail-on error *.dsc *.deb" lintian.log "lintian"
+	in_root "cd /build && lintian --fail-on error *.dsc *.deb" lintian.log "lintian"
 	lintian_clean "$tmp/lintian.log"
 	rm -rf "$build/debs-$what"
 	mkdir -p "$build/debs-$what"
-	cp "$root"/build/package/*.deb "$build/debs-$what/"
+	cp "$root"/build/*.deb "$build/debs-$what/"
 	ls "$build/debs-$what"
 	;;
 examples)
