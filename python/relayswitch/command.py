@@ -23,14 +23,21 @@ class RelaySwitchError(Exception):
     """A run of relayswitch that failed, with what the program said."""
 
 
-def check_port(port):
-    """The port address as text, checked whole; ValueError otherwise."""
+def port_address(port):
+    """The base address that port, text as relayswitch -p takes it, names;
+    ValueError otherwise."""
     if isinstance(port, str):
         m = _ADDRESS.fullmatch(port)
         if m and int(m.group(1), 16) >= 0x100:
-            return port
+            return int(m.group(1), 16)
     raise ValueError('port must be a base address as relayswitch -p takes it, '
                      'in hexadecimal text such as "378" or "0xe800", not %r' % (port,))
+
+
+def check_port(port):
+    """The port address as text, checked whole; ValueError otherwise."""
+    port_address(port)
+    return port
 
 
 def check_line(line):

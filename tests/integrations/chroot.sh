@@ -1,13 +1,15 @@
 #!/usr/bin/env bash
 # SPDX-License-Identifier: GPL-2.0-or-later
 # What users run on Debian 13 and 14, there: a chroot of that release made by
-# mmdebstrap (once for its list of tools, into CACHE-DIR) with its pdudaemon
-# and ansible-core (and, on 14, its lava-dispatcher, labgrid and sshd); our
-# python3-relayswitch and relayswitch-ansible installed by apt from the
-# packages of DEBS-DIR as a user installs them (Recommends too), apt asking
-# for nothing that release lacks; in it, on the simulator and in a network
-# namespace of the test's own, the pdudaemon driver's scenario (pdudaemon-driver.sh, with the shipped pdudaemon.conf),
-# the fleet's (ansible.sh, with the collection where the package put it) and,
+# mmdebstrap (once for its list of tools, into CACHE-DIR) with its pdudaemon,
+# ansible-core and mosquitto (and, on 14, its lava-dispatcher, labgrid and
+# sshd); our packages (relayswitch, python3-relayswitch, relayswitch-ansible,
+# relayswitch-mqtt) installed by apt from DEBS-DIR as a user installs them
+# (Recommends too), apt asking for nothing that release lacks; in it, on the
+# simulator and in a network namespace of the test's own, the pdudaemon
+# driver's scenario (pdudaemon-driver.sh, with the shipped pdudaemon.conf),
+# the fleet's (ansible.sh, with the collection where the package put it), the
+# MQTT bridge's (mqtt.sh, the installed one on that release's paho-mqtt) and,
 # on 14, LAVA's (lava.sh, with the shipped lines), labgrid's through its
 # coordinator and exporter (labgrid-remote.sh, with the shipped examples) and
 # ansible-test sanity on the collection (ansible-sanity.sh).
@@ -25,11 +27,12 @@ release=$1 src=$2 debs=$3 cache=$4 work=$5
 for tool in mmdebstrap:mmdebstrap unshare:util-linux; do
 	command -v "${tool%%:*}" >/dev/null || skip "no ${tool%%:*} (package ${tool#*:})"
 done
-ours=$(ls "$debs"/python3-relayswitch_*_all.deb "$debs"/relayswitch-ansible_*_all.deb 2>/dev/null)
-[ "$(echo "$ours" | wc -w)" = 2 ] ||
-	skip "no python3-relayswitch and relayswitch-ansible in $debs: package.deb (package.forky for forky) makes them"
+ours=$(ls "$debs"/relayswitch_*_amd64.deb "$debs"/python3-relayswitch_*_all.deb "$debs"/relayswitch-ansible_*_all.deb \
+	"$debs"/relayswitch-mqtt_*_all.deb 2>/dev/null)
+[ "$(echo "$ours" | wc -w)" = 4 ] ||
+	skip "not all of our packages in $debs: package.deb (package.forky for forky) makes them"
 
-tools=pdudaemon,pdudaemon-client,curl,ansible-core,iproute2
+tools=pdudaemon,pdudaemon-client,curl,ansible-core,iproute2,mosquitto,mosquitto-clients,openssl
 [ "$release" = forky ] && tools=$tools,lava-dispatcher,labgrid-client,labgrid-exporter,labgrid-coordinator,openssh-server,openssh-client,passwd,pylint,python3-pycodestyle,yamllint,python3-voluptuous,shellcheck
 tar=$cache/$release-lab-tools-$(cksum <<<"$tools" | cut -d ' ' -f 1).tar
 mkdir -p "$cache"
@@ -50,8 +53,9 @@ cp /etc/resolv.conf "$root/etc/"
 cp $ours "$root/tmp/"
 chroot "$root" sh -c 'apt-get update -q && apt-get install -y -q -o Acquire::Check-Valid-Until=false /tmp/*.deb' \
 	>"$work/install.log" 2>&1 ||
-	{ cat "$work/install.log"; echo "FAIL: python3-relayswitch or relayswitch-ansible does not install on $release"; exit 1; }
-echo "on $(chroot "$root" dpkg-query -W -f '${Package} ${Version}, ' pdudaemon ansible-core lava-dispatcher 2>/dev/null)"
+	{ cat "$work/install.log"; echo "FAIL: our packages do not install on $release"; exit 1; }
+echo "on $(chroot "$root" dpkg-query -W -f '${Package} ${Version}, ' pdudaemon ansible-core python3-paho-mqtt \
+	lava-dispatcher 2>/dev/null)"
 cp "$RELAYSWITCH_SIM" "$root/test/relayswitch-sim"
 cp "$here/../skip.sh" "$src/dist/examples/pdudaemon.conf" "$root/test/"
 cp -r "$here" "$root/test/integrations"
@@ -80,6 +84,7 @@ unshare -m --propagation private bash -c '
 	in_root "$1" unshare -n sh -c "ip link set lo up && exec \"\$@\"" - /test/integrations/pdudaemon-driver.sh \
 		/test/relayswitch-sim /test/pdudaemon.conf /test/work tcp || bad=1
 	in_root "$1" /test/integrations/ansible.sh /usr/share/ansible/collections || bad=1
+	in_root "$1" /test/integrations/mqtt.sh /test/build || bad=1
 	if [ "$2" = forky ]; then
 		in_root "$1" /test/integrations/lava.sh /test/src /test/build /test/cache || bad=1
 		in_root "$1" unshare -n sh -c "ip link set lo up && exec \"\$@\"" - /test/integrations/labgrid-remote.sh \

@@ -76,7 +76,7 @@ in_usr=$(sed 's|^|usr/|; s|^usr/etc/|etc/|' <<<"$installed" | sort)
 case $what in
 man)
 	need man
-	for page in "$src/src/relayswitch.1" "$src/src/relayswitch-sim.1"; do
+	for page in "$src/src/relayswitch.1" "$src/src/relayswitch-sim.1" "$src/python/relayswitch-mqtt.1"; do
 		LC_ALL=C.UTF-8 MANWIDTH=80 man --warnings -E UTF-8 -l "$page" >"$tmp/page" 2>"$tmp/warn"
 		[ -s "$tmp/warn" ] && fail "$page: $(cat "$tmp/warn")"
 		grep -q '^NAME' "$tmp/page" || fail "$page did not render"
@@ -219,6 +219,7 @@ $site/relayswitch-0.4.0.dist-info/top_level.txt
 $site/relayswitch/__init__.py
 $site/relayswitch/command.py
 $site/relayswitch/labgrid.py
+$site/relayswitch/mqtt.py
 $site/relayswitch/pdudaemon.py
 usr/share/doc/python3-relayswitch/changelog.gz
 usr/share/doc/python3-relayswitch/copyright
@@ -237,6 +238,26 @@ LIST
 	dpkg-deb --fsys-tarfile "$python" | tar -xO "./$site/relayswitch-0.4.0.dist-info/entry_points.txt" |
 		tr '\n' ' ' | grep -qF '[pdudaemon.driver] relayswitch = relayswitch.pdudaemon:RelaySwitch' ||
 		fail "python3-relayswitch registers no pdudaemon driver"
+	# The MQTT bridge, a package of its own so that paho-mqtt comes only with
+	# it: its command, unit, config and user; the unit not enabled by
+	# installing, sandboxed as far as a network client can be.
+	mqtt=$debs/relayswitch-mqtt_0.4.0_all.deb
+	got=$(dpkg-deb -c "$mqtt" | awk '$1 !~ /^d/ { print $6 }' | sed 's|^\./||' | tr '\n' ' ')
+	[ "$got" = "etc/relayswitch/mqtt.conf lib/systemd/system/relayswitch-mqtt.service usr/bin/relayswitch-mqtt \
+usr/lib/sysusers.d/relayswitch-mqtt.conf usr/share/doc/relayswitch-mqtt/changelog.gz \
+usr/share/doc/relayswitch-mqtt/copyright usr/share/man/man1/relayswitch-mqtt.1.gz " ] ||
+		fail "relayswitch-mqtt holds: $got"
+	dpkg-deb --ctrl-tarfile "$mqtt" | tar -xO ./postinst | grep -q 'deb-systemd-helper enable' &&
+		! dpkg-deb --ctrl-tarfile "$mqtt" | tar -xO ./postinst | grep -q 'deb-systemd-helper debian-installed' &&
+		fail "relayswitch-mqtt's postinst enables the unit"
+	dpkg-deb -x "$mqtt" "$tmp/mqtt"
+	if command -v systemd-analyze >/dev/null && [ -f /usr/lib/systemd/system/sysinit.target ]; then
+		cp -rn /usr/lib/systemd/system/. "$tmp/mqtt/lib/systemd/system/"
+		exposure=$(systemd-analyze security --offline=yes --root="$tmp/mqtt" relayswitch-mqtt.service 2>&1 |
+			sed -n 's/.*Overall exposure level for relayswitch-mqtt.service: \([0-9.]*\).*/\1/p')
+		echo "exposure of relayswitch-mqtt.service: ${exposure:-unknown}"
+		awk -v e="$exposure" 'BEGIN { exit !(e != "" && e <= 2.0) }' || fail "exposure ${exposure:-unknown} over 2.0"
+	fi
 	# The programs run: the i386 package's on an i486.
 	dpkg-deb -x "$deb" "$tmp/root"
 	wrap=

@@ -11,8 +11,10 @@
 # line of the PC's real port -- and a second run changes nothing; labgrid's
 # PDUDaemonDriver with the shipped environment switches a line through the
 # PC's pdudaemon, which runs relayswitch under systemd, and tries a busy port
-# again. The latch is read back
-# in the PC after each step, and pdudaemon's journal is read there. The whole
+# again. In the PC, Home Assistant's way in: a command to the PC's mosquitto
+# that relayswitch-mqtt.service (its own user, in group lp, sandboxed) switches
+# on the real port. The latch is read back
+# in the PC after each step, and pdudaemon's and the bridge's journals are read there. The whole
 # test runs in a network namespace of its own; the PC's network reaches
 # nothing beyond QEMU (restrict=on). The report is compared with
 # network.expected.
@@ -47,18 +49,21 @@ prepare() {
 	deb=$(ls "$build"/debs/relayswitch_*_amd64.deb 2>/dev/null | head -n 1)
 	ansible_deb=$(ls "$build"/debs/relayswitch-ansible_*_all.deb 2>/dev/null | head -n 1)
 	python_deb=$(ls "$build"/debs/python3-relayswitch_*_all.deb 2>/dev/null | head -n 1)
-	[ -n "$deb" ] && [ -n "$ansible_deb" ] && [ -n "$python_deb" ] ||
+	mqtt_deb=$(ls "$build"/debs/relayswitch-mqtt_*_all.deb 2>/dev/null | head -n 1)
+	[ -n "$deb" ] && [ -n "$ansible_deb" ] && [ -n "$python_deb" ] && [ -n "$mqtt_deb" ] ||
 		skip "no packages in $build/debs: package.deb makes them (packages dpkg-dev debhelper)"
 
 	# The PC: Debian 12 with the package and the lab's tools, as an initramfs.
-	base bookworm labs openssh-server openssh-sftp-server python3 pdudaemon python3-pkg-resources || exit 1
+	base bookworm labs openssh-server openssh-sftp-server python3 pdudaemon python3-pkg-resources \
+		mosquitto mosquitto-clients python3-paho-mqtt || exit 1
 	root=$work/root
 	mkdir "$root"
 	tar -C "$root" -xf "$cache/bookworm-labs.tar" || exit 1
 	in_root() { chroot "$root" "$@" || { echo "FAILED in the PC: $*"; exit 1; }; }
 	cp "$deb" "$root/tmp/relayswitch.deb"
 	cp "$python_deb" "$root/tmp/python3-relayswitch.deb"
-	in_root dpkg -i /tmp/relayswitch.deb /tmp/python3-relayswitch.deb >"$work/dpkg.log"
+	cp "$mqtt_deb" "$root/tmp/relayswitch-mqtt.deb"
+	in_root dpkg -i /tmp/relayswitch.deb /tmp/python3-relayswitch.deb /tmp/relayswitch-mqtt.deb >"$work/dpkg.log"
 	in_root adduser --quiet --disabled-password --gecos '' alice
 	in_root adduser --quiet alice lp
 	ssh-keygen -q -t ed25519 -N '' -C relayswitch-test -f "$work/key" || exit 1
@@ -76,13 +81,18 @@ prepare() {
 	mkdir -p "$root/etc/systemd/system/pdudaemon.service.d"
 	cp "$examples/pdudaemon-lp.conf" "$root/etc/systemd/system/pdudaemon.service.d/lp.conf"
 	printf 'parport_pc\nppdev\n' >"$root/etc/modules-load.d/relayswitch.conf"
+	# The bridge to the PC's own mosquitto (as Debian sets it up: on localhost,
+	# which an installed Debian's /etc/hosts names), offering Data 4 of 0x378.
+	printf '127.0.0.1\tlocalhost\n::1\t\tlocalhost ip6-localhost ip6-loopback\n' >"$root/etc/hosts"
+	sed -i 's|^# prefix = .*|prefix = relayswitch/relay-pc|; $a [port 378]\n4 = Board' "$root/etc/relayswitch/mqtt.conf"
 	cat >"$root/etc/systemd/network/10-qemu.network" <<'NET'
 [Match]
 Name=en* eth*
 [Network]
 Address=10.0.2.15/24
 NET
-	in_root systemctl --quiet enable systemd-networkd.service pdudaemon.service ssh.service
+	in_root systemctl --quiet enable systemd-networkd.service pdudaemon.service ssh.service mosquitto.service \
+		relayswitch-mqtt.service
 	add_modules "$root" "$work/bookworm-kernel" >/dev/null || exit 1
 	(cd "$root" && find . | cpio -o -H newc --quiet) >"$work/initrd" || exit 1
 	rm -rf "$root"
@@ -211,6 +221,16 @@ scenario() {
 	in_pc journalctl -u pdudaemon.service -o cat --no-pager >"$work/journal"
 	sed -n 's/.*\(Processing job for PDU .*\)/  \1/p; s/.*\(Failed to execute job: .*\)/  \1/p
 			s/^relayswitch\.command\.RelaySwitchError: \(.*\)/  \1/p' "$work/journal"
+	# Home Assistant's command, to the PC's broker: the bridge switches Data 4
+	# and publishes it as read back.
+	in_pc 'mosquitto_pub -t relayswitch/relay-pc/378/4/set -m ON; for _ in $(seq 60); do
+		[ "$(mosquitto_sub -t relayswitch/relay-pc/378/4 -C 1 -W 5)" = ON ] && break; sleep 0.5; done
+		echo "relayswitch-mqtt, ON to 378/4: it says $(mosquitto_sub -t relayswitch/relay-pc/378/4 -C 1 -W 5)"'
+	latch "after ON over MQTT"
+	echo "relayswitch-mqtt.service in the PC: $(in_pc systemctl show -P ActiveState relayswitch-mqtt.service)," \
+		"as $(in_pc 'stat -c %U /proc/$(systemctl show -P MainPID relayswitch-mqtt.service)'), its journal:"
+	in_pc journalctl -u relayswitch-mqtt.service -o cat --no-pager | grep -E '^(connected|port 378 line 4)' |
+		sed 's/^/  /'
 }
 
 # One boot, with the network card; the scenario once the PC answers on SSH. A
