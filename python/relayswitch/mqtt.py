@@ -61,10 +61,10 @@ def _one_line(text):
     return '; '.join(line.strip() for line in text.splitlines() if line.strip())
 
 
-def read_config(path, host=None):
+def read_config(path):
     """The bridge's settings from the INI file at path, checked whole;
     ConfigError naming the file, the section and the key otherwise."""
-    host = host or socket.gethostname().split('.')[0]
+    host = socket.gethostname().split('.')[0]
     parser = configparser.ConfigParser(interpolation=None, default_section='\0')
     try:
         with open(path, encoding='utf-8') as f:

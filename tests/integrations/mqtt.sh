@@ -20,17 +20,13 @@ done
 /usr/bin/python3 -c 'import paho.mqtt' 2>/dev/null || skip "no paho-mqtt (package python3-paho-mqtt)"
 # shellcheck source=lab.sh
 . "$here/lab.sh"
-mqtt_deb=$(ls "$build"/debs/relayswitch-mqtt_*_all.deb 2>/dev/null | head -n 1)
-if [ -n "$mqtt_deb" ]; then
-	dpkg-deb -x "$mqtt_deb" "$tmp/root" || exit 1
-	export PATH=$tmp/root/usr/bin:$PATH
-	shipped=$tmp/root/etc/relayswitch/mqtt.conf
-elif [ -x /usr/bin/relayswitch-mqtt ]; then
+if deb=$(ls "$build"/debs/relayswitch-mqtt_*_all.deb 2>/dev/null); then
+	dpkg-deb -x "$deb" "$tmp/root" && export PATH=$tmp/root/usr/bin:$PATH || exit 1
+else	# installed, with the Python package it depends on
+	[ -x /usr/bin/relayswitch-mqtt ] || skip "no relayswitch-mqtt in $build/debs: package.deb makes it"
 	unset PYTHONPATH
-	shipped=/etc/relayswitch/mqtt.conf
-else
-	skip "no relayswitch-mqtt in $build/debs: package.deb makes it"
 fi
+shipped=${deb:+$tmp/root}/etc/relayswitch/mqtt.conf
 echo "on mosquitto $(dpkg-query -W -f '${Version}' mosquitto), paho-mqtt $(dpkg-query -W -f '${Version}' python3-paho-mqtt)"
 p=relayswitch/relay-pc
 
@@ -45,10 +41,7 @@ mosquitto_passwd -b -c "$tmp/passwd" house secret || exit 1
 printf '%s\n' 'user root' 'per_listener_settings true' 'persistence false' 'listener 18830 127.0.0.1' \
 	'allow_anonymous true' 'listener 18831 127.0.0.1' 'allow_anonymous false' "password_file $tmp/passwd" \
 	"cafile $tmp/ca.pem" "certfile $tmp/server.pem" "keyfile $tmp/server.key" >"$tmp/mosquitto.conf"
-broker_up() {
-	mosquitto -c "$tmp/mosquitto.conf" >>"$tmp/mosquitto.log" 2>&1 &
-	broker=$!
-}
+broker_up() { mosquitto -c "$tmp/mosquitto.conf" >>"$tmp/mosquitto.log" 2>&1 & broker=$!; }
 sub() { timeout 20 mosquitto_sub -h 127.0.0.1 -p 18830 "$@"; }
 pub() { mosquitto_pub -h 127.0.0.1 -p 18830 "$@"; }
 # is TOPIC WANT: the message retained at TOPIC is WANT.
@@ -59,10 +52,7 @@ waitfor() {
 	fail "$1"
 }
 # bridge CONF NAME: relayswitch-mqtt in the background, its log $tmp/NAME.log.
-bridge() {
-	relayswitch-mqtt --config "$1" >"$tmp/$2.log" 2>&1 &
-	bridged=$!
-}
+bridge() { relayswitch-mqtt --config "$1" >"$tmp/$2.log" 2>&1 & bridged=$!; }
 
 # The shipped file as a user sets it up: the broker, the topics, a poll of
 # 1 s, the port at 0x378 as shipped and one more line on 0x278.
@@ -104,14 +94,13 @@ waitfor "no online after the broker came" is $p/status online
 sub -t 'homeassistant/switch/+/config' -C 3 -W 10 >"$tmp/configs"
 /usr/bin/python3 - "$tmp/configs" "$p" <<'PY' || fail "discovery: $(cat "$tmp/configs")"
 import json, socket, sys
-configs, p = [json.loads(line) for line in open(sys.argv[1])], sys.argv[2]
-host = socket.gethostname().split('.')[0]
-by_id = {c['unique_id']: c for c in configs}
-assert sorted(by_id) == ['relayswitch_%s_%s' % (host, i) for i in ('278_2', '378_1', '378_3')], by_id
-c = by_id['relayswitch_%s_378_3' % host]
-assert (c['name'], c['command_topic'], c['state_topic'], c['availability_topic'], c['payload_on'],
-        c['payload_off'], c['retain']) == ('Fan', p + '/378/3/set', p + '/378/3', p + '/status', 'ON', 'OFF', False), c
-assert len({json.dumps(c['device'], sort_keys=True) for c in configs}) == 2 and c['origin']['name'], configs
+by_id = {c['unique_id']: c for c in map(json.loads, open(sys.argv[1]))}
+uid, p = 'relayswitch_%s_%%s' % socket.gethostname().split('.')[0], sys.argv[2]
+assert sorted(by_id) == [uid % i for i in ('278_2', '378_1', '378_3')], by_id
+c = by_id[uid % '378_3']
+assert [c[k] for k in ('name', 'command_topic', 'state_topic', 'availability_topic', 'payload_on', 'retain')] == [
+    'Fan', p + '/378/3/set', p + '/378/3', p + '/status', 'ON', False] and c['origin']['name'], c
+assert len({json.dumps(c['device'], sort_keys=True) for c in by_id.values()}) == 2, by_id
 PY
 for row in 378/1:OFF 378/3:ON 278/2:OFF; do
 	waitfor "at connect, $p/${row%:*} is not ${row#*:}" is "$p/${row%:*}" "${row#*:}"

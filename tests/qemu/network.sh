@@ -223,14 +223,13 @@ scenario() {
 			s/^relayswitch\.command\.RelaySwitchError: \(.*\)/  \1/p' "$work/journal"
 	# Home Assistant's command, to the PC's broker: the bridge switches Data 4
 	# and publishes it as read back.
-	in_pc 'mosquitto_pub -t relayswitch/relay-pc/378/4/set -m ON; for _ in $(seq 60); do
-		[ "$(mosquitto_sub -t relayswitch/relay-pc/378/4 -C 1 -W 5)" = ON ] && break; sleep 0.5; done
-		echo "relayswitch-mqtt, ON to 378/4: it says $(mosquitto_sub -t relayswitch/relay-pc/378/4 -C 1 -W 5)"'
+	in_pc 't=relayswitch/relay-pc/378/4; mosquitto_pub -t $t/set -m ON; for _ in $(seq 60); do
+		[ "$(mosquitto_sub -t $t -C 1 -W 5)" = ON ] && break; sleep 0.5; done
+		echo "relayswitch-mqtt, ON to 378/4: it says $(mosquitto_sub -t $t -C 1 -W 5)"
+		echo "relayswitch-mqtt.service: $(systemctl show -P ActiveState relayswitch-mqtt.service)," \
+			"as $(stat -c %U /proc/$(systemctl show -P MainPID relayswitch-mqtt.service)), its journal:"
+		journalctl -u relayswitch-mqtt.service -o cat --no-pager | sed -En "s/^(connected|port 378 line 4)/  &/p"'
 	latch "after ON over MQTT"
-	echo "relayswitch-mqtt.service in the PC: $(in_pc systemctl show -P ActiveState relayswitch-mqtt.service)," \
-		"as $(in_pc 'stat -c %U /proc/$(systemctl show -P MainPID relayswitch-mqtt.service)'), its journal:"
-	in_pc journalctl -u relayswitch-mqtt.service -o cat --no-pager | grep -E '^(connected|port 378 line 4)' |
-		sed 's/^/  /'
 }
 
 # One boot, with the network card; the scenario once the PC answers on SSH. A
