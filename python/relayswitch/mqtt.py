@@ -247,7 +247,7 @@ class Bridge:
 
     def read_back(self, port, force=(), beside=False):
         """Reads the port's lines and publishes those that changed, and the
-        lines in force whatever they are; False where the read failed."""
+        lines in force whatever they are."""
         try:
             bits = command.data(self.run(port, ['-o']))
         except command.RelaySwitchError as e:
@@ -255,7 +255,7 @@ class Bridge:
             if self.failing.get(port['id']) != said:
                 log('port %s cannot be read: %s' % (port['id'], said))
             self.failing[port['id']] = said
-            return False
+            return
         if self.failing.pop(port['id'], None):
             log('port %s reads again' % port['id'])
         for line, name in sorted(port['lines'].items()):
@@ -266,7 +266,6 @@ class Bridge:
                     log('port %s line %d (%s) is %s, switched beside the bridge' % (port['id'], line, name, state))
                 self.publish(topic, state)
                 self.shown[topic] = state
-        return True
 
     def announce(self):
         """Discovery configs, the states as read now, and online."""
@@ -279,7 +278,7 @@ class Bridge:
         self.publish(self.conf['prefix'] + '/status', 'online')
 
     def connected(self):
-        self.shown.clear()
+        self.shown.clear()  # a read that fails now leaves the next poll to publish all
         self.client.subscribe(self.conf['prefix'] + '/+/+/set', qos=1)
         if self.conf['discovery']:
             self.client.subscribe(self.conf['discovery'] + '/status', qos=1)

@@ -55,11 +55,11 @@ waitfor() {
 bridge() { relayswitch-mqtt --config "$1" >"$tmp/$2.log" 2>&1 & bridged=$!; }
 
 # The shipped file as a user sets it up: the broker, the topics, a poll of
-# 1 s, the port at 0x378 as shipped and one more line on 0x278.
+# 1 s, the port at 0x378 as shipped and one more line on 0x3bc.
 sed -e 's/^# host = .*/host = 127.0.0.1/; s/^# port = .*/port = 18830/; s/^# poll = .*/poll = 1/' \
 	-e "s|^# prefix = .*|prefix = $p|; s/^# \\[port 378\\]/[port 378]/; s/^# \\([13] = \\)/\\1/" \
 	"$shipped" >"$tmp/plain.conf"
-printf '[port 0x278]\n2 = Pump\n' >>"$tmp/plain.conf"
+printf '[port 0x3BC]\n2 = Pump\n' >>"$tmp/plain.conf"
 printf 'wrong\n' >"$tmp/password"
 chmod 640 "$tmp/password"
 sed -e 's/^port = .*/port = 18831/; s/^# tls = no/tls = yes/' -e "s|^# cafile =.*|cafile = $tmp/ca.pem|" \
@@ -77,14 +77,16 @@ done <<ROWS
 s/^\[bridge\]/[brigde]/|[brigde]: unknown section (broker, bridge, or port ADDR)
 s/^poll = 1/pol = 1/|[bridge] pol: unknown key (prefix, discovery, poll, executable)
 s/^3 = Fan/9 = Fan/|[port 378] 9: a data line is 1 to 8
-s/^\[port 0x278\]/[port 0x27800]/|[port 0x27800]: not a port address as relayswitch -p takes it
+s/^\[port 0x3BC\]/[port 0x3BC00]/|[port 0x3BC00]: not a port address as relayswitch -p takes it
+s/^\[port 0x3BC\]/[port 0x378]/|[port 0x378]: the port of [port 378] again
+/^\[port /,\$d|no [port ADDR] section: the bridge would expose nothing
 s/^tls = yes/tls = False/|[broker] tls: is yes or no, not 'False'
 s#^password_file = .*#password_file = $tmp/absent#|[broker] password_file: $tmp/absent: No such file or directory
 s#^password_file = .*#password_file = $tmp/ca.pem#|[broker] password_file: $tmp/ca.pem is open to every user: chmod o-rwx it
 ROWS
 
 # No broker at start: tried again until there is one.
-printf '0x378 0x04\n0x278 0x00\n' >"$tmp/state"
+printf '0x378 0x04\n0x3bc 0x00\n' >"$tmp/state"
 bridge "$tmp/plain.conf" plain
 log=$tmp/plain.log
 waitfor "no broker at start" grep -q 'cannot reach .* 127.0.0.1:18830: Connection refused; trying again in 1 s' "$log"
@@ -96,13 +98,14 @@ sub -t 'homeassistant/switch/+/config' -C 3 -W 10 >"$tmp/configs"
 import json, socket, sys
 by_id = {c['unique_id']: c for c in map(json.loads, open(sys.argv[1]))}
 uid, p = 'relayswitch_%s_%%s' % socket.gethostname().split('.')[0], sys.argv[2]
-assert sorted(by_id) == [uid % i for i in ('278_2', '378_1', '378_3')], by_id
+assert sorted(by_id) == [uid % i for i in ('378_1', '378_3', '3bc_2')], by_id
 c = by_id[uid % '378_3']
-assert [c[k] for k in ('name', 'command_topic', 'state_topic', 'availability_topic', 'payload_on', 'retain')] == [
-    'Fan', p + '/378/3/set', p + '/378/3', p + '/status', 'ON', False] and c['origin']['name'], c
+keys = 'name', 'command_topic', 'state_topic', 'availability_topic', 'payload_on', 'payload_off', 'retain'
+assert [c[k] for k in keys] == ['Fan', p + '/378/3/set', p + '/378/3', p + '/status', 'ON', 'OFF', False] and \
+    c['origin']['name'], c
 assert len({json.dumps(c['device'], sort_keys=True) for c in by_id.values()}) == 2, by_id
 PY
-for row in 378/1:OFF 378/3:ON 278/2:OFF; do
+for row in 378/1:OFF 378/3:ON 3bc/2:OFF; do
 	waitfor "at connect, $p/${row%:*} is not ${row#*:}" is "$p/${row%:*}" "${row#*:}"
 done
 # A command; a line switched beside the bridge, shown by the poll.
@@ -124,7 +127,7 @@ done <<'ROWS'
 ROWS
 waitfor "the last bad command not logged" grep -q "^ignored 'ON' on '$p/3bc/1/set'" "$log"
 [ "$(grep -c '^ignored ' "$log")" = 6 ] || fail "bad commands: $(grep '^ignored' "$log")"
-[ "$(latch 0x378) $(latch 0x278)" = "0x01 0x00" ] || fail "bad commands ran: $(cat "$tmp/state")"
+[ "$(latch 0x378) $(latch 0x3bc)" = "0x01 0x00" ] || fail "bad commands ran: $(cat "$tmp/state")"
 # A port busy past the bound, held until the switch failed: relayswitch's
 # message, and the line as read back then.
 flock -F -x "$tmp/state" sleep 600 &

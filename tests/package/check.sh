@@ -35,6 +35,22 @@ lintian_clean() {
 		-e '^W: relayswitch-dbgsym: unknown-field Static-Built-Using$' "$1" && fail "lintian"
 }
 
+# exposure ROOT UNIT MOST: how much UNIT, installed under ROOT with the
+# system's units, may reach beyond what it needs, as systemd rates it (0 none,
+# 10 all): MOST at most.
+exposure() {
+	local e
+	e=$(systemd-analyze security --offline=yes --root="$1" "$2" 2>&1 |
+		sed -n "s/.*Overall exposure level for $2: \([0-9.]*\).*/\1/p")
+	echo "exposure of $2: ${e:-unknown}"
+	awk -v e="$e" -v most="$3" 'BEGIN { exit !(e != "" && e <= most) }' || fail "$2: exposure ${e:-unknown} over $3"
+}
+# enables POSTINST: the maintainer script enables its unit on a new install,
+# not only again on an upgrade where the admin had enabled it.
+enables() {
+	grep -q 'deb-systemd-helper enable' "$1" && ! grep -q 'deb-systemd-helper debian-installed' "$1"
+}
+
 # What a package build finds on PATH: Debian's own tools, as on a build
 # daemon, not another Python put before them.
 debian_path=/usr/sbin:/usr/bin:/sbin:/bin
@@ -158,8 +174,7 @@ deb)
 			fail "$script starts the unit"
 	done
 	# Enabled again on upgrade where the admin had enabled it; never on a new install.
-	grep -q 'deb-systemd-helper enable' "$tmp/postinst" &&
-		! grep -q 'deb-systemd-helper debian-installed' "$tmp/postinst" && fail "postinst enables the unit"
+	enables "$tmp/postinst" && fail "postinst enables the unit"
 	grep -q 'deb-systemd-helper purge' "$tmp/postrm" || fail "postrm does not purge the unit's links"
 	for field in Package=relayswitch Version=0.4.0 Architecture=$arch Section=admin; do
 		value=$(dpkg-deb -f "$deb" "${field%%=*}")
@@ -247,16 +262,10 @@ LIST
 usr/lib/sysusers.d/relayswitch-mqtt.conf usr/share/doc/relayswitch-mqtt/changelog.gz \
 usr/share/doc/relayswitch-mqtt/copyright usr/share/man/man1/relayswitch-mqtt.1.gz " ] ||
 		fail "relayswitch-mqtt holds: $got"
-	dpkg-deb --ctrl-tarfile "$mqtt" | tar -xO ./postinst | grep -q 'deb-systemd-helper enable' &&
-		! dpkg-deb --ctrl-tarfile "$mqtt" | tar -xO ./postinst | grep -q 'deb-systemd-helper debian-installed' &&
-		fail "relayswitch-mqtt's postinst enables the unit"
+	dpkg-deb --ctrl-tarfile "$mqtt" | tar -xO ./postinst >"$tmp/mqtt.postinst"
+	enables "$tmp/mqtt.postinst" && fail "relayswitch-mqtt's postinst enables the unit"
 	dpkg-deb -x "$mqtt" "$tmp/mqtt" && cp -rn /usr/lib/systemd/system/. "$tmp/mqtt/lib/systemd/system/" 2>/dev/null &&
-		command -v systemd-analyze >/dev/null && {
-		exposure=$(systemd-analyze security --offline=yes --root="$tmp/mqtt" relayswitch-mqtt.service 2>&1 |
-			sed -n 's/.*Overall exposure level for relayswitch-mqtt.service: \([0-9.]*\).*/\1/p')
-		echo "exposure of relayswitch-mqtt.service: ${exposure:-unknown}"
-		awk -v e="$exposure" 'BEGIN { exit !(e != "" && e <= 2.0) }' || fail "exposure ${exposure:-unknown} over 2.0"
-	}
+		command -v systemd-analyze >/dev/null && exposure "$tmp/mqtt" relayswitch-mqtt.service 2.0
 	# The programs run: the i386 package's on an i486.
 	dpkg-deb -x "$deb" "$tmp/root"
 	wrap=
@@ -419,12 +428,8 @@ unit)
 		'ExecStart=/usr/bin/relayswitch $RELAYSWITCH_ARGS'; do
 		grep -qxF "$line" "$unit" || fail "the unit has no line $line"
 	done
-	# The sandbox: how much the unit may reach beyond its ports, as systemd rates
-	# it (0 none, 10 all).
-	exposure=$(systemd-analyze security --offline=yes --root="$root" relayswitch.service 2>&1 |
-		sed -n 's/.*Overall exposure level for relayswitch.service: \([0-9.]*\).*/\1/p')
-	echo "exposure of relayswitch.service: ${exposure:-unknown}"
-	awk -v e="$exposure" 'BEGIN { exit !(e != "" && e <= 2.5) }' || fail "exposure ${exposure:-unknown} over 2.5"
+	# The sandbox: the unit reaches its ports and little else.
+	exposure "$root" relayswitch.service 2.5
 	arch=native
 	grep -q RELAYSWITCH_M32:BOOL=ON "$build/CMakeCache.txt" && arch="native x86"
 	grep -qxF "SystemCallArchitectures=$arch" "$unit" || fail "the unit's system calls are not those of $arch"
