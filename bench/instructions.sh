@@ -3,7 +3,8 @@
 # Counts the user-space instructions of one run of relayswitch, with callgrind,
 # and the size of each program. A script may switch relays thousands of times:
 # a run should cost little more than the C library's start. Targets: 12000 for
-# the usage text, 3000 for a refused run, 20000 for the simulator's -a on -o;
+# the usage text, 3000 for a refused run (relayswitch-shell's too), 20000 for
+# the simulator's -a on -o;
 # 128 KiB a program, stripped (as packaged). Runs get cron's small environment.
 # A minimal static C program (against musl, as the programs are) that prints
 # the same usage text is counted beside them for comparison.
@@ -17,7 +18,7 @@ command -v valgrind >/dev/null || { echo "valgrind is not installed" >&2; exit 2
 tmp=$(mktemp -d)
 chmod 755 "$tmp"
 trap 'rm -rf "$tmp"' EXIT
-cp "$build/relayswitch" "$build/relayswitch-sim" "$tmp/"
+cp "$build/relayswitch" "$build/relayswitch-sim" "$build/relayswitch-shell" "$tmp/"
 mkdir -m 777 "$tmp/out"
 
 # The baseline: the usage text printed line by line, flushed, by plain C.
@@ -57,8 +58,9 @@ pre=(setpriv --reuid=65534 --regid=65534 --clear-groups)
 count "relayswitch -1 on (unprivileged: refused)" 3000 relayswitch -1 on
 pre=()
 count "relayswitch-sim -a on -o" 20000 relayswitch-sim -a on -o
+count "relayswitch-shell 378, a login (refused)" 3000 relayswitch-shell 378
 
-for prog in relayswitch relayswitch-sim; do
+for prog in relayswitch relayswitch-sim relayswitch-shell; do
 	strip -o "$tmp/out/$prog" "$tmp/$prog"
 	size=$(stat -c %s "$tmp/out/$prog")
 	printf '%-46s %9s  target %s: %s\n' "$prog: bytes, stripped" "$size" 131072 \

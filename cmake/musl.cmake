@@ -32,7 +32,7 @@ foreach(header linux/ppdev.h asm/ioctl.h asm-generic/ioctl.h)
 endforeach()
 
 add_subdirectory(gnulib)
-foreach(target relaycmd pinlatch relayswitch relayswitch-sim gnugetopt)
+foreach(target relaycmd pinlatch relayswitch relayswitch-sim relayswitch-shell gnugetopt)
   target_compile_options(${target} PRIVATE -specs=${MUSL_GCC} -idirafter ${kernel_headers}
     $<$<COMPILE_LANGUAGE:CXX>:-nostdinc++ -fno-exceptions -fno-rtti -fno-threadsafe-statics>)
 endforeach()
@@ -40,7 +40,7 @@ target_link_libraries(relaycmd PRIVATE gnugetopt)
 # Each program's link map (relayswitch.map beside it) says which files of
 # other packages went into it: the Debian package's Static-Built-Using is read
 # off it (dist/static-built-using.sh).
-foreach(prog relayswitch relayswitch-sim)
+foreach(prog relayswitch relayswitch-sim relayswitch-shell)
   target_link_libraries(${prog} PRIVATE gnugetopt)
   target_link_options(${prog} PRIVATE -specs=${MUSL_GCC} -static
     -Wl,-Map=$<TARGET_FILE:${prog}>.map)

@@ -14,6 +14,7 @@
 #include <unistd.h>
 
 #include "pinlatch.h"
+#include "relayargs.h"
 
 // The help texts below are the program's own, misspellings ("Paralle",
 // "Userage", "Contral", "on of off", "Acknoledge"), tabs and trailing space
@@ -129,37 +130,6 @@ static void sayall(const char *const *lines, size_t n)
 	exit(1);
 }
 
-// Value of one hexadecimal digit, or -1 when c is none.
-static int hexval(char c)
-{
-	if (c >= '0' && c <= '9')
-		return c & 0xF;
-	if ((c >= 'a' && c <= 'f') || (c >= 'A' && c <= 'F'))
-		return (c & 0xF) + 9;
-	return -1;
-}
-
-// A port address, read whole: hexadecimal, an optional 0x, then one to four
-// digits and an optional h at the end (378h, as assemblers write it). Leading
-// zeros don't count among the four, so an address pasted zero-padded
-// (00000378, 0x000000000000e800) keeps its value. Any other text -- a fifth
-// digit, a stray character, no digit at all -- is a typo and gives -1: x86 I/O
-// addresses have four hexadecimal digits.
-static int axtoi(const char *s)
-{
-	const char *p = s[0] == '0' && (s[1] == 'x' || s[1] == 'X') ? s + 2 : s;
-	const char *digits = p;
-	while (*p == '0')
-		p++;
-	int n = 0, k = 0;
-	for (; k < 4 && hexval(p[k]) >= 0; k++)
-		n = n << 4 | hexval(p[k]);
-	p += k;
-	if (*p == 'h' || *p == 'H')
-		p++;
-	return *p == '\0' && p > digits && hexval(*digits) >= 0 ? n : -1;
-}
-
 // The data lines as they are about to be written, then the live status register,
 // each lowest bit first.
 static void status_line(int data, int base)
@@ -204,10 +174,9 @@ int main(int argc, char *argv[])
 	// GNU getopt: options and other words in any order, an argument attached
 	// or in the next word, "--" ends the options. getopt_long without long
 	// options is that parser wherever it comes from (the C library's own is
-	// POSIX's where GNU's is not the C library). Each "I" is an option -I of
-	// its own, accepted and answered with the usage text.
+	// POSIX's where GNU's is not the C library).
 	int c;
-	while ((c = getopt_long(argc, argv, "a:I1:I2:I3:I4:I5:I6:I7:I8:Ip:Ihoe", nullptr, nullptr)) != -1) {
+	while ((c = getopt_long(argc, argv, relay_options, nullptr, nullptr)) != -1) {
 		if (c >= '1' && c <= '8') {
 			int bit = 1 << (c - '1');
 			data = pinword(optarg) ? data | bit : data & ~bit;
@@ -218,10 +187,8 @@ int main(int argc, char *argv[])
 			data = pinword(optarg) ? 0xFF : 0x00;
 			break;
 		case 'p':
-			// Below 0x100 sit the PC's own DMA, interrupt, timer and
-			// keyboard controllers: such an address is a typo too.
 			base = axtoi(optarg);
-			if (base < 0x100)
+			if (!port_ok(base))
 				refuse("bad port address", optarg);
 			data = port_input(base);
 			break;

@@ -6,7 +6,7 @@
 # completion; what the static programs are made of; that two builds are the
 # same bit for bit, that the package builds from its Build-Depends alone, and
 # that a newcomer's commands and Debian's build pass on Debian 13 and 14.
-# The programs built are $RELAYSWITCH and $RELAYSWITCH_SIM.
+# The programs built are $RELAYSWITCH, $RELAYSWITCH_SIM and $RELAYSWITCH_SHELL.
 #
 #   check.sh man|install|examples|deb|lintian|repro|builddeps|trixie|forky|unit|completion|static SOURCE-DIR BUILD-DIR
 # Exit status 0 good, 1 bad (says why), 77 skipped for want of a tool (a failure
@@ -69,6 +69,7 @@ copy_source() {
 # The files an install puts under its prefix. Under the prefix /usr, etc/ is /etc.
 installed=$(grep . <<LIST | sort
 bin/relayswitch
+bin/relayswitch-shell
 bin/relayswitch-sim
 etc/default/relayswitch
 lib/systemd/system/relayswitch.service
@@ -83,6 +84,7 @@ share/doc/relayswitch/examples/labgrid-exporter.yaml
 share/doc/relayswitch/examples/lava-device.jinja2
 share/doc/relayswitch/examples/pdudaemon-lp.conf
 share/doc/relayswitch/examples/pdudaemon.conf
+share/man/man1/relayswitch-shell.1.gz
 share/man/man1/relayswitch-sim.1.gz
 share/man/man1/relayswitch.1.gz
 LIST
@@ -92,7 +94,7 @@ in_usr=$(sed 's|^|usr/|; s|^usr/etc/|etc/|' <<<"$installed" | sort)
 case $what in
 man)
 	need man
-	for page in "$src/src/relayswitch.1" "$src/src/relayswitch-sim.1" "$src/python/relayswitch-mqtt.1"; do
+	for page in "$src"/src/relayswitch*.1 "$src/python/relayswitch-mqtt.1"; do
 		LC_ALL=C.UTF-8 MANWIDTH=80 man --warnings -E UTF-8 -l "$page" >"$tmp/page" 2>"$tmp/warn"
 		[ -s "$tmp/warn" ] && fail "$page: $(cat "$tmp/warn")"
 		grep -q '^NAME' "$tmp/page" || fail "$page did not render"
@@ -315,8 +317,8 @@ repro)
 		) || { tail -n 30 "$tmp/build$n.log"; fail "build $n"; exit 1; }
 		out=$tmp/out$n
 		mkdir -p "$out"
-		cp "$dir"/build/relayswitch "$dir"/build/relayswitch-sim "$out/"
-		for prog in relayswitch relayswitch-sim; do
+		for prog in relayswitch relayswitch-sim relayswitch-shell; do
+			cp "$dir/build/$prog" "$out/"
 			cp "$dir/build-m32/i486/$prog" "$out/$prog.i486"
 		done
 		cp "$dir"/build/release/*.tar.gz "$dir"/build/release/*.whl "$dir"/build-m32/release/*.tar.gz \
@@ -331,7 +333,7 @@ repro)
 			command -v diffoscope >/dev/null && diffoscope "$f" "$tmp/out2/${f##*/}" | head -n 60
 		done
 	}
-	[ "$(ls "$tmp/out1" | wc -l)" -ge 12 ] || fail "only $(ls "$tmp/out1" | tr '\n' ' ')"
+	[ "$(ls "$tmp/out1" | wc -l)" -ge 14 ] || fail "only $(ls "$tmp/out1" | tr '\n' ' ')"
 	echo "the same bit for bit in both builds:"
 	sed 's/^/  /' "$tmp/sums"
 	;;
@@ -475,7 +477,7 @@ static)
 	# One file for any x86 Linux since 2.6: no interpreter, no C library that
 	# asks for a newer kernel (its ABI note), and no C++ runtime in it.
 	need readelf
-	for prog in "$RELAYSWITCH" "$RELAYSWITCH_SIM"; do
+	for prog in "$RELAYSWITCH" "$RELAYSWITCH_SIM" "$RELAYSWITCH_SHELL"; do
 		readelf -l "$prog" | grep -q INTERP && fail "$prog is not static"
 		abi=$(readelf -n "$prog" | sed -n 's/.*OS: Linux, ABI: \([0-9.]*\).*/\1/p')
 		echo "$prog: minimum kernel ${abi:-none named}"
