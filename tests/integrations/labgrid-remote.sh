@@ -4,12 +4,13 @@
 # (chroot.sh: Debian 14), as root, in a network namespace of the test's own
 # with its loopback up: labgrid-coordinator on 127.0.0.1; relay-pc (this
 # system, by /etc/hosts) running sshd on 127.0.0.1, the user lab in group lp
-# whose `relayswitch` is the simulator, and labgrid-exporter with the shipped
+# letting in keys as README says (root's: relayswitch-shell's, whose
+# `relayswitch` is the simulator), and labgrid-exporter with the shipped
 # labgrid-exporter.yaml; a place matched to its line and acquired; then
 # labgrid-client with the shipped labgrid-env.yaml: power and io through our
 # drivers over labgrid's own SSH connection, the latch read after each, a busy
-# port failing the command with relayswitch's message, and a line exported
-# with invert: true.
+# port failing the command with relayswitch's message, a line exported with
+# invert: true; a shipped LAVA line over SSH.
 #
 #   labgrid-remote.sh SIMULATOR EXAMPLES-DIR WORKDIR
 # Exit status 0 good, 1 bad (each failure said).
@@ -23,25 +24,33 @@ trap 'kill $(jobs -p) 2>/dev/null; [ -f "$tmp/sshd.pid" ] && kill "$(cat "$tmp/s
 . "$here/sim.sh"
 echo "on labgrid $(dpkg-query -W -f '${Version}' python3-labgrid)"
 
-# relay-pc: sshd, and the user lab whose relayswitch drives the simulated port.
+# relay-pc: sshd, and the user lab, whose keys run relayswitch or open pdudaemon's tunnel, nothing else.
 grep -q ' relay-pc$' /etc/hosts || echo '127.0.0.1 relay-pc' >>/etc/hosts
 id lab >/dev/null 2>&1 || useradd -m -G lp lab || exit 1
-cat >/usr/local/bin/relayswitch <<SH
+mkdir -p "$tmp/lab" && cp /usr/bin/relayswitch-shell "$tmp/lab/" || exit 1
+cat >"$tmp/lab/relayswitch" <<SH
 #!/bin/sh
 RELAYSWITCH_SIM_STATE=$tmp/state RELAYSWITCH_SIM_LOG=$tmp/log exec $sim "\$@"
 SH
-chmod 755 /usr/local/bin/relayswitch
+chmod 755 "$tmp/lab/relayswitch"
 printf '0x378 0x80\n' >"$tmp/state"
 : >"$tmp/log"
 chown lab: "$tmp" "$tmp/state" "$tmp/log"
 mkdir -p /run/sshd /root/.ssh /home/lab/.ssh
-ssh-keygen -A >/dev/null && rm -f /root/.ssh/id_ed25519* &&
-	ssh-keygen -q -t ed25519 -N '' -f /root/.ssh/id_ed25519 || exit 1
-cp /root/.ssh/id_ed25519.pub /home/lab/.ssh/authorized_keys
+ssh-keygen -A >/dev/null && rm -f /root/.ssh/id_ed25519* "$tmp"/tunnel* && ssh-keygen -q -t ed25519 -N '' \
+	-f /root/.ssh/id_ed25519 && ssh-keygen -q -t ed25519 -N '' -f "$tmp/tunnel" || exit 1
+echo "restrict,command=\"$tmp/lab/relayswitch-shell 378 278\" $(cat /root/.ssh/id_ed25519.pub)
+restrict,port-forwarding,permitopen=\"127.0.0.1:16421\",command=\"/bin/false\" $(cat "$tmp/tunnel.pub")" \
+	>/home/lab/.ssh/authorized_keys
 chown -R lab /home/lab/.ssh
 echo "relay-pc $(cut -d ' ' -f 1,2 /etc/ssh/ssh_host_ed25519_key.pub)" >/root/.ssh/known_hosts
 printf 'Host relay-pc\n\tUser lab\n' >/root/.ssh/config
 /usr/sbin/sshd -o ListenAddress=127.0.0.1 -o PidFile="$tmp/sshd.pid" || exit 1
+ssh relay-pc id 2>&1 | grep -qF "refused: 'id'" || fail "ssh relay-pc id was not refused"
+for to in 16421:'Connection refused' 22:'administratively prohibited'; do	# nothing listens on 16421 here
+	ssh -i "$tmp/tunnel" -o IdentitiesOnly=yes -W "127.0.0.1:${to%%:*}" relay-pc </dev/null 2>&1 |
+		grep -q "${to#*:}" || fail "the tunnel's key, to 127.0.0.1:${to%%:*}"
+done
 
 export LG_COORDINATOR=127.0.0.1:20408
 # It keeps its places in the directory it runs in.
@@ -107,6 +116,12 @@ inverted|power get|*power for place inverted is on*|0x80|0x80
 inverted|io low|*|0x84|0x84
 inverted|io get|*digital IO for place inverted is low*|0x84|0x84
 ROWS
+
+# A LAVA line of the shipped examples through the same key, as LAVA's
+# dispatcher runs it: its words, no shell.
+lava=$(sed -n "s/^{# {% set power_off_command = '\(ssh relay-pc [^']*\)' %} #}$/\1/p" "$examples/lava-device.jinja2")
+$lava || fail "LAVA's '$lava' failed"
+check "LAVA's '$lava'" 0x80 0x80
 
 # labgrid's pytest plugin with the shipped environment: its target fixture is
 # main, on the place acquired above.
