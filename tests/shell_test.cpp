@@ -4,6 +4,7 @@
 // SSH_ORIGINAL_COMMAND (nullptr: none). A refused command runs nothing.
 #include <gtest/gtest.h>
 #include <sys/stat.h>
+#include <unistd.h>
 
 #include <fstream>
 #include "runner.h"
@@ -32,6 +33,8 @@ void check(const char *command, const std::vector<std::string> &ports, const std
 
 TEST(Shell, ForcedCommand)
 {
+	if (access("/proc/self/exe", F_OK) != 0)	// a build chroot without /proc
+		GTEST_SKIP() << "no /proc/self/exe, where relayswitch-shell finds its relayswitch";
 	const std::vector<std::string> two = { "378", "278" };
 	const std::string o8 = "00000000 11111110\n", zeros(61, '0'), only = "': this key runs relayswitch only",
 			  not_keys = " is not one of this key's (378 278)", key = " in this key's command (authorized_keys)";
