@@ -49,15 +49,21 @@ TEST(Shell, ForcedCommand)
 	check(nullptr, two, "", "no command: this key runs relayswitch only (ssh HOST relayswitch -o)", 1, "");
 	check("relayswitch -p 3bc -o", two, "", "refused: port 3bc" + not_keys, 1, "");
 	check("relayswitch -p0x3bc", two, "", "refused: port 0x3bc" + not_keys, 1, "");
+	check("relayswitch -p 9ABC", two, "", "refused: port 9ABC" + not_keys, 1, "");
 	check("relayswitch -o -p 278 -1 on -op3780", two, "", "refused: port 3780" + not_keys, 1, "");
 	check("/usr/bin/relayswitch -o", two, "", "refused: '/usr/bin/relayswitch" + only, 1, "");
 	check("cat /etc/shadow", two, "", "refused: 'cat" + only, 1, "");
 	check("relayswitch  -o", two, "", "refused: words are one space apart, with none before or after them", 1, "");
 	check("relayswitch -o\nid", two, "", "refused: the byte 0x0a is not allowed", 1, "");
+	check("relayswitch -o\x7f", two, "", "refused: the byte 0x7f is not allowed", 1, "");
 	for (char c : std::string(";|&$`<>*?(){}[]!~#'\"\\"))
 		check(("relayswitch -o" + std::string(1, c)).c_str(), two, "",
 		      "refused: the character '" + std::string(1, c) + "' is not allowed", 1, "");
 	check(("relayswitch -p " + zeros + "0278").c_str(), two, "", "refused: a word is longer than 64 bytes", 1, "");
+	std::string longest = "relayswitch";	// + " -1on": 1024 bytes, the most a command may have
+	for (int i = 0; i < 168; i++)
+		longest += " -1 on";
+	check((longest + " -1on").c_str(), two, "", "", 0, "r378*2 w378=01");
 	check(("relayswitch -" + std::string(1025, 'o')).c_str(), two, "", "refused: the command is longer than 1024 bytes", 1, "");
 	// The forced command's own ports wrong: every run refused.
 	check("relayswitch -o", {}, "", "no port" + key + ": every run is refused", 1, "");
